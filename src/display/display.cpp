@@ -1,0 +1,150 @@
+#include "display/display.h"
+
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+#include "model/messages.h"
+
+namespace vellumkeep {
+
+namespace {
+
+constexpr int kRuleWidth = 79;
+constexpr size_t kUserColumnWidth = 25;
+constexpr size_t kUsersPerRow = 3;
+
+// The rows of a listing, in push order, after its LayoutCode.
+struct Listing {
+  long layout = -1;
+  std::vector<std::string> rows;
+  size_t next = 0;
+
+  bool done() const { return next >= rows.size(); }
+  const std::string& take() { return rows[next++]; }
+};
+
+// Reads a decimal number as stream extraction does; -1 when there is none.
+long parseNumber(const std::string& text) {
+  std::istringstream stream(text);
+  long value = -1;
+  stream >> value;
+  return stream.fail() ? -1 : value;
+}
+
+Listing takeListing(ProgramState& state) {
+  Listing listing;
+  ArgumentStack& stack = state.argumentStack;
+  if (!stack.empty()) {
+    listing.layout = parseNumber(stack.front().text);
+    for (size_t i = 1; i < stack.size(); ++i) listing.rows.push_back(std::move(stack[i].text));
+  }
+  stack.clear();
+  return listing;
+}
+
+void printItem(ConsoleWriter& out, const std::string& text) {
+  out.data("\t").data(text).endLine();
+}
+
+void printModes(ProgramState& state) {
+  Listing listing = takeListing(state);
+  while (!listing.done()) printItem(state.console.out, listing.take());
+}
+
+// Heading, count, and that many items; repeated while rows remain.
+void printBlocks(ConsoleWriter& out, Listing& listing) {
+  while (!listing.done()) {
+    out.data(listing.take()).data(" :").endLine();
+    long count = listing.done() ? 0 : parseNumber(listing.take());
+    for (long i = 0; i < count; ++i) {
+      if (listing.done()) throw std::runtime_error(msg::kDirectoryError);
+      printItem(out, listing.take());
+    }
+  }
+}
+
+void printGroups(ProgramState& state) {
+  Listing listing = takeListing(state);
+  ConsoleWriter& out = state.console.out;
+  if (listing.layout == 1) {
+    out.data(state.operatorName).data(" :").endLine();
+    while (!listing.done()) printItem(out, listing.take());
+  } else if (listing.layout == 0) {
+    printBlocks(out, listing);
+  } else {
+    throw std::runtime_error(msg::kStackError);
+  }
+}
+
+void printSearchHits(ProgramState& state) {
+  Listing listing = takeListing(state);
+  if (listing.layout != 2) throw std::runtime_error(msg::kStackError);
+  printBlocks(state.console.out, listing);
+}
+
+void printEntry(ProgramState& state) {
+  Listing listing = takeListing(state);
+  if (listing.layout != 3 || listing.rows.size() < 3) return;
+  ConsoleWriter& out = state.console.out;
+  out.text(msg::kEntryAccount).data("\t").data(listing.rows[0]).endLine();
+  out.text(msg::kEntryPassword).data("\t").data(listing.rows[1]).endLine();
+  for (const InfoField& field : splitInfo(listing.rows[2])) {
+    out.data(field.type).data(":\t").data(field.content).endLine();
+  }
+}
+
+void printUsers(ProgramState& state) {
+  Listing listing = takeListing(state);
+  if (listing.layout != 4) return;
+  ConsoleWriter& out = state.console.out;
+  out.endLine();
+  out.text(msg::kUserListHeading).endLine().endLine();
+  out.data(std::string(kRuleWidth, '-')).flush();
+  for (size_t i = 0; i < listing.rows.size(); ++i) {
+    if (i % kUsersPerRow == 0) out.endLine();
+    const std::string& name = listing.rows[i];
+    out.data(name);
+    if (name.size() < kUserColumnWidth) out.data(std::string(kUserColumnWidth - name.size(), ' '));
+  }
+  out.endLine();
+  out.text(msg::kSuccess).endLine();
+}
+
+}  // namespace
+
+void showPrompt(ProgramState& state) {
+  state.console.out.data("System\\").data(state.operatorName).data(">").flush();
+  state.console.clearInputState();
+  state.commandStream.clear();
+  state.argumentStack.clear();
+  state.opcodeStack.clear();
+}
+
+void showResult(ProgramState& state) {
+  ConsoleWriter& out = state.console.out;
+  switch (state.currentCommandCode) {
+    case 0:
+      printGroups(state);
+      break;
+    case 1:
+      printSearchHits(state);
+      break;
+    case 2:
+      printEntry(state);
+      break;
+    case 3:
+      printUsers(state);
+      break;
+    case 4:
+      printModes(state);
+      break;
+    default:
+      if (state.currentCommandCode >= 5 && state.currentCommandCode <= 14) {
+        out.text(msg::kSuccess).endLine();
+      }
+  }
+  out.endLine();
+}
+
+}  // namespace vellumkeep

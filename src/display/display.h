@@ -1,0 +1,16 @@
+// The shell's output side: the prompt, and the result of each successful command.
+#pragma once
+
+#include "exec/program_state.h"
+
+namespace vellumkeep {
+
+// Writes "System\<Operator>>" and resets the per-line state: both stacks emptied and the
+// error states of the console input and the CommandStream cleared.
+void showPrompt(ProgramState& state);
+
+// Prints the listing that CurrentCommandCode left on the ArgumentStack, or the success
+// line, followed by an empty line. Throws "数据栈错误!" or "目录错误!" on malformed rows.
+void showResult(ProgramState& state);
+
+}  // namespace vellumkeep

@@ -1,0 +1,29 @@
+// Everything that lives for one run of the program. main creates one; tests create their
+// own on string streams and a temporary data folder.
+#pragma once
+
+#include <sstream>
+#include <string>
+
+#include "exec/command_stacks.h"
+#include "model/account_registry.h"
+#include "platform/console.h"
+
+namespace vellumkeep {
+
+struct ProgramState {
+  explicit ProgramState(Console& console) : console(console) {}
+
+  UserAccount& operatorAccount() { return registry.operatorAccount(operatorName); }
+
+  Console& console;
+  OpcodeStack opcodeStack;
+  ArgumentStack argumentStack;
+  CommandCode currentCommandCode = kNoCommand;
+  std::istringstream commandStream;  // the words of the current command line
+  AccountRegistry registry;
+  std::string operatorName = kSystemName;
+  UserAccount scratchAccount;  // transfer record between memory and the working file
+};
+
+}  // namespace vellumkeep

@@ -1,0 +1,95 @@
+#include "exec/query_operations.h"
+
+#include <stdexcept>
+
+#include "exec/executor.h"
+#include "model/messages.h"
+
+namespace vellumkeep {
+
+namespace {
+
+enum LayoutCode {
+  kModesLayout = 0,
+  kNamedGroupsLayout = 0,
+  kGroupsLayout = 1,
+  kSearchLayout = 2,
+  kEntryLayout = 3,
+  kUsersLayout = 4
+};
+
+const Group& requireGroup(ProgramState& state, const std::string& name) {
+  const Group* group = findGroup(state.operatorAccount(), name);
+  if (!group) throw std::runtime_error(msg::kGroupMissing);
+  return *group;
+}
+
+void pushGroupNames(ProgramState& state) {
+  for (const Group& group : state.operatorAccount().groups) pushRow(state, group.name);
+}
+
+void pushGroupBlock(ProgramState& state, const std::string& name) {
+  pushRow(state, name);
+  const Group& group = requireGroup(state, name);
+  pushResultMarker(state, group.entryCount);
+  for (const PasswordEntry& entry : group.entries) pushRow(state, entry.account);
+}
+
+void pushSearchBlock(ProgramState& state, const std::string& account) {
+  pushRow(state, account);
+  std::vector<std::string> hits;
+  for (const Group& group : state.operatorAccount().groups) {
+    if (findEntry(group, account)) hits.push_back(group.name);
+  }
+  pushResultMarker(state, static_cast<long>(hits.size()));
+  for (std::string& hit : hits) pushRow(state, std::move(hit));
+}
+
+}  // namespace
+
+void queryModes(ProgramState& state) {
+  if (state.argumentStack.empty()) throw std::runtime_error(msg::kInvalidArgument);
+  Arguments args = takeArguments(state);
+  if (args.count != 1) throw std::runtime_error(msg::kInvalidArgument);
+  pushResultMarker(state, kModesLayout);
+  pushRow(state, kUnencryptedModeName);
+  pushRow(state, kSimpleModeName);
+}
+
+void queryGroups(ProgramState& state) {
+  Arguments args = takeArguments(state);
+  if (args.count <= 1) {
+    pushResultMarker(state, kGroupsLayout);
+    pushGroupNames(state);
+    return;
+  }
+  pushResultMarker(state, kNamedGroupsLayout);
+  for (const std::string& name : args.values) pushGroupBlock(state, name);
+}
+
+void searchEntries(ProgramState& state) {
+  Arguments args = takeArguments(state);
+  if (args.count <= 1) throw std::runtime_error(msg::kBadQueryArguments);
+  pushResultMarker(state, kSearchLayout);
+  for (const std::string& account : args.values) pushSearchBlock(state, account);
+}
+
+void queryEntry(ProgramState& state) {
+  Arguments args = takeArguments(state);
+  if (args.count != 3) throw std::runtime_error(msg::kBadQueryArguments);
+  pushResultMarker(state, kEntryLayout);
+  const std::string& account = args.values[1];
+  const PasswordEntry* entry = findEntry(requireGroup(state, args.values[0]), account);
+  if (!entry) throw std::runtime_error(msg::kEntryMissing);
+  pushRow(state, account);
+  pushRow(state, entry->password);
+  pushRow(state, entry->info);
+}
+
+void queryUsers(ProgramState& state) {
+  takeArguments(state);
+  pushResultMarker(state, kUsersLayout);
+  for (const UserAccount& user : state.registry.users) pushRow(state, user.name);
+}
+
+}  // namespace vellumkeep

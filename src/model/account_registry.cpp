@@ -1,0 +1,84 @@
+#include "model/account_registry.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "model/messages.h"
+
+namespace vellumkeep {
+
+namespace {
+
+UserAccount* findIn(std::vector<UserAccount>& accounts, std::string_view name) {
+  auto it = std::find_if(accounts.begin(), accounts.end(),
+                         [&](const UserAccount& a) { return a.name == name; });
+  return it == accounts.end() ? nullptr : &*it;
+}
+
+void eraseFirstName(std::vector<std::string>& names, std::string_view name) {
+  auto it = std::find(names.begin(), names.end(), name);
+  if (it != names.end()) names.erase(it);
+}
+
+void eraseAccount(std::vector<UserAccount>& accounts, const UserAccount* account) {
+  accounts.erase(accounts.begin() + (account - accounts.data()));
+}
+
+}  // namespace
+
+UserAccount* AccountRegistry::findAdministrator(std::string_view name) {
+  return findIn(administrators, name);
+}
+
+UserAccount* AccountRegistry::findUser(std::string_view name) {
+  return findIn(users, name);
+}
+
+UserAccount* AccountRegistry::findAccount(std::string_view name) {
+  if (UserAccount* user = findUser(name)) return user;
+  return findAdministrator(name);
+}
+
+UserAccount& AccountRegistry::operatorAccount(std::string_view operatorName) {
+  UserAccount* account = findAccount(operatorName);
+  if (!account) throw std::runtime_error(msg::kOperatorMissing);
+  return *account;
+}
+
+bool AccountRegistry::isNameTaken(std::string_view name) {
+  return findUser(name) || findAdministrator(name) ||
+         std::find(names.begin(), names.end(), name) != names.end();
+}
+
+void AccountRegistry::registerAccount(const UserAccount& account) {
+  names.push_back(account.name);
+  loadAccountFromScratch(account);
+}
+
+void AccountRegistry::removeAccount(std::string_view name) {
+  if (name == kRootName) throw std::runtime_error(msg::kCannotDeleteRoot);
+  if (name == kSystemName) throw std::runtime_error(msg::kCannotDeleteSystem);
+  if (UserAccount* user = findUser(name)) {
+    eraseFirstName(names, name);
+    eraseAccount(users, user);
+  } else if (UserAccount* admin = findAdministrator(name)) {
+    eraseFirstName(names, name);
+    eraseAccount(administrators, admin);
+  } else {
+    throw std::runtime_error(msg::kNoSuchUser);
+  }
+}
+
+void AccountRegistry::loadAccountFromScratch(const UserAccount& scratch) {
+  if (scratch.role == SystemAdministrator || scratch.role == Administrator) {
+    administrators.push_back(scratch);
+  } else if (scratch.role == User) {
+    users.push_back(scratch);
+  }
+}
+
+void AccountRegistry::copyAccountToScratch(std::string_view name, UserAccount& scratch) {
+  scratch = *findAccount(name);
+}
+
+}  // namespace vellumkeep

@@ -1,0 +1,50 @@
+// The program's users: every known name, and the accounts loaded into memory.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/user_account.h"
+
+namespace vellumkeep {
+
+inline constexpr char kRootName[] = "root";
+inline constexpr char kSystemName[] = "system";
+
+class AccountRegistry {
+ public:
+  // Every user name that has data files, in Config.ini order; may name unloaded accounts.
+  std::vector<std::string> names;
+  // Loaded accounts of role SystemAdministrator or Administrator.
+  std::vector<UserAccount> administrators;
+  // Loaded accounts of role User.
+  std::vector<UserAccount> users;
+
+  // Look-ups return null when absent. A pointer is valid until its sequence next changes.
+  UserAccount* findAdministrator(std::string_view name);
+  UserAccount* findUser(std::string_view name);
+  // findUser, then findAdministrator.
+  UserAccount* findAccount(std::string_view name);
+
+  // The account of `operatorName`; throws "操作员异常!" when it is not loaded.
+  UserAccount& operatorAccount(std::string_view operatorName);
+
+  // True when an account of that name is loaded or the name is listed.
+  bool isNameTaken(std::string_view name);
+
+  // Appends the name to `names` and files a copy of the account by its role.
+  void registerAccount(const UserAccount& account);
+
+  // Removes a loaded account and one occurrence of its name. Refuses "root", "system"
+  // and names without a loaded account, changing nothing.
+  void removeAccount(std::string_view name);
+
+  // Files a copy of `scratch` by its role (2 or 4: administrators, 8: users, else nowhere).
+  void loadAccountFromScratch(const UserAccount& scratch);
+
+  // Copies the loaded account `name` into `scratch`; it must be loaded.
+  void copyAccountToScratch(std::string_view name, UserAccount& scratch);
+};
+
+}  // namespace vellumkeep

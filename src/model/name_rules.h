@@ -1,0 +1,15 @@
+// The rules every user name and password must satisfy: 6 to 12 bytes of the text set.
+#pragma once
+
+#include <string_view>
+
+namespace vellumkeep {
+
+// Throws "用户名太短!", "用户名太长!" or "含有非法字符!" (also for "/", which would leave
+// the data folder); returns when `text` is a valid user name.
+void checkUserName(std::string_view text);
+
+// Throws "密码太短!", "密码太长!" or "含有非法字符!"; returns when `text` is a valid password.
+void checkPassword(std::string_view text);
+
+}  // namespace vellumkeep

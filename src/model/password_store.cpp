@@ -1,0 +1,91 @@
+#include "model/password_store.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "model/messages.h"
+#include "model/user_account.h"
+
+namespace vellumkeep {
+
+namespace {
+
+template <typename Account>
+auto findGroupIn(Account& account, std::string_view name) -> decltype(&account.groups[0]) {
+  auto it = std::find_if(account.groups.begin(), account.groups.end(),
+                         [&](const Group& g) { return g.name == name; });
+  return it == account.groups.end() ? nullptr : &*it;
+}
+
+template <typename G>
+auto findEntryIn(G& group, std::string_view accountName) -> decltype(&group.entries[0]) {
+  auto it = std::find_if(group.entries.begin(), group.entries.end(),
+                         [&](const PasswordEntry& e) { return e.account == accountName; });
+  return it == group.entries.end() ? nullptr : &*it;
+}
+
+}  // namespace
+
+Group* findGroup(UserAccount& account, std::string_view name) {
+  return findGroupIn(account, name);
+}
+
+const Group* findGroup(const UserAccount& account, std::string_view name) {
+  return findGroupIn(account, name);
+}
+
+PasswordEntry* findEntry(Group& group, std::string_view accountName) {
+  return findEntryIn(group, accountName);
+}
+
+const PasswordEntry* findEntry(const Group& group, std::string_view accountName) {
+  return findEntryIn(group, accountName);
+}
+
+void insertGroup(UserAccount& account, Group group) {
+  if (findGroup(account, group.name)) throw std::runtime_error(msg::kGroupExists);
+  account.groups.push_back(std::move(group));
+  ++account.groupCount;
+}
+
+void removeGroup(UserAccount& account, std::string_view name) {
+  Group* group = findGroup(account, name);
+  if (!group) throw std::runtime_error(msg::kGroupMissing);
+  account.groups.erase(account.groups.begin() + (group - account.groups.data()));
+  --account.groupCount;
+}
+
+std::vector<PasswordEntry>& groupEntries(UserAccount& account, std::string_view name) {
+  Group* group = findGroup(account, name);
+  if (!group) throw std::runtime_error(msg::kGroupMissing);
+  return group->entries;
+}
+
+void insertEntry(Group& group, PasswordEntry entry) {
+  if (findEntry(group, entry.account)) throw std::runtime_error(msg::kEntryExists);
+  group.entries.push_back(std::move(entry));
+  ++group.entryCount;
+}
+
+void removeEntry(Group& group, std::string_view accountName) {
+  PasswordEntry* entry = findEntry(group, accountName);
+  if (!entry) throw std::runtime_error(msg::kEntryMissing);
+  group.entries.erase(group.entries.begin() + (entry - group.entries.data()));
+  --group.entryCount;
+}
+
+std::vector<InfoField> splitInfo(std::string_view info) {
+  static constexpr std::string_view kWhitespace = " \t\n\v\f\r";
+  std::vector<std::string> words;
+  size_t pos = info.find_first_not_of(kWhitespace);
+  while (pos != std::string_view::npos) {
+    size_t end = std::min(info.find_first_of(kWhitespace, pos), info.size());
+    words.emplace_back(info.substr(pos, end - pos));
+    pos = info.find_first_not_of(kWhitespace, end);
+  }
+  std::vector<InfoField> fields;
+  for (size_t i = 0; i + 1 < words.size(); i += 2) fields.push_back({words[i], words[i + 1]});
+  return fields;
+}
+
+}  // namespace vellumkeep

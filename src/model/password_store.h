@@ -1,0 +1,53 @@
+// A user's password store: named groups of credentials, each with (type, content) info words.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace vellumkeep {
+
+struct PasswordEntry {
+  std::string account;  // key within its group
+  std::string password;
+  std::string info;  // type, content, type, content... separated by whitespace
+};
+
+struct Group {
+  int32_t id = 0;
+  int32_t entryCount = 0;  // kept equal to entries.size()
+  std::string name;        // key within its account
+  std::vector<PasswordEntry> entries;
+};
+
+// One (type, content) pair of an entry's info.
+struct InfoField {
+  std::string type;
+  std::string content;
+};
+
+struct UserAccount;
+
+// Look-ups: null when absent; never throw.
+Group* findGroup(UserAccount& account, std::string_view name);
+const Group* findGroup(const UserAccount& account, std::string_view name);
+PasswordEntry* findEntry(Group& group, std::string_view accountName);
+const PasswordEntry* findEntry(const Group& group, std::string_view accountName);
+
+// Appends `group`; throws "分组已存在!" when its name is taken.
+void insertGroup(UserAccount& account, Group group);
+// Removes the named group with its entries; throws "分组不存在!".
+void removeGroup(UserAccount& account, std::string_view name);
+// The entries of the named group; throws "分组不存在!".
+std::vector<PasswordEntry>& groupEntries(UserAccount& account, std::string_view name);
+// Appends `entry`; throws "数据已存在!" when its account is taken in the group.
+void insertEntry(Group& group, PasswordEntry entry);
+// Removes the entry of that account; throws "数据不存在!".
+void removeEntry(Group& group, std::string_view accountName);
+
+// The info words taken two at a time; a lone last word is dropped.
+std::vector<InfoField> splitInfo(std::string_view info);
+
+}  // namespace vellumkeep

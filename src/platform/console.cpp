@@ -1,0 +1,96 @@
+#include "platform/console.h"
+
+#include <iconv.h>
+#include <unistd.h>
+
+#include <istream>
+#include <ostream>
+
+#include "platform/terminal.h"
+
+namespace vellumkeep {
+
+GbkConverter::GbkConverter() : descriptor_(iconv_open("GBK", "UTF-8")) {}
+
+GbkConverter::~GbkConverter() {
+  if (descriptor_ != reinterpret_cast<void*>(-1)) iconv_close(static_cast<iconv_t>(descriptor_));
+}
+
+std::string GbkConverter::convert(std::string_view utf8) {
+  auto cd = static_cast<iconv_t>(descriptor_);
+  if (descriptor_ == reinterpret_cast<void*>(-1)) return std::string(utf8);
+  std::string result(utf8.size() * 2 + 4, '\0');
+  char* in = const_cast<char*>(utf8.data());
+  size_t inLeft = utf8.size();
+  char* out = result.data();
+  size_t outLeft = result.size();
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  if (iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1)) {
+    return std::string(utf8);
+  }
+  result.resize(result.size() - outLeft);
+  return result;
+}
+
+namespace {
+
+bool isAscii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+ConsoleWriter::ConsoleWriter(std::ostream& stream, ConsoleEncoding encoding) : stream_(stream) {
+  if (encoding == ConsoleEncoding::kGbk) converter_ = std::make_unique<GbkConverter>();
+}
+
+ConsoleWriter::~ConsoleWriter() = default;
+
+ConsoleWriter& ConsoleWriter::text(std::string_view utf8) {
+  if (!converter_ || isAscii(utf8)) return data(utf8);
+  return data(converter_->convert(utf8));
+}
+
+ConsoleWriter& ConsoleWriter::data(std::string_view bytes) {
+  stream_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return *this;
+}
+
+ConsoleWriter& ConsoleWriter::endLine() {
+  stream_.put('\n');
+  stream_.flush();
+  return *this;
+}
+
+void ConsoleWriter::flush() {
+  stream_.flush();
+}
+
+Console::Console(std::istream& in, std::ostream& out, ConsoleEncoding outEncoding,
+                 std::ostream& err, ConsoleEncoding errEncoding, bool inputIsTerminal)
+    : out(out, outEncoding), err(err, errEncoding), in_(in), inputIsTerminal_(inputIsTerminal) {}
+
+std::string Console::readLine() {
+  std::string line;
+  if (!std::getline(in_, line)) throw InputExhausted{};
+  return line;
+}
+
+std::string Console::readSecretLine() {
+  if (!inputIsTerminal_) return readLine();
+  EchoOff echoOff(STDIN_FILENO);
+  std::string line;
+  bool ok = static_cast<bool>(std::getline(in_, line));
+  out.endLine();
+  if (!ok) throw InputExhausted{};
+  return line;
+}
+
+void Console::clearInputState() {
+  in_.clear();
+}
+
+}  // namespace vellumkeep

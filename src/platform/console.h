@@ -1,0 +1,80 @@
+// The console seen by the program: lines in, system texts and stored data out.
+// System texts are UTF-8 in the source and leave in the console's code page; stored data
+// and typed bytes pass unchanged.
+#pragma once
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace vellumkeep {
+
+enum class ConsoleEncoding {
+  kUtf8,  // a terminal whose locale uses UTF-8
+  kGbk,   // code page 936: pipes, files and other terminals
+};
+
+// Thrown when the console input is exhausted. Not a std::exception, so that no command
+// handler mistakes it for a command's failure.
+struct InputExhausted {};
+
+// Converts UTF-8 text to code page 936; invalid input passes unchanged.
+class GbkConverter {
+ public:
+  GbkConverter();
+  ~GbkConverter();
+  GbkConverter(const GbkConverter&) = delete;
+  GbkConverter& operator=(const GbkConverter&) = delete;
+
+  std::string convert(std::string_view utf8);
+
+ private:
+  void* descriptor_;  // iconv_t
+};
+
+// One output stream of the console.
+class ConsoleWriter {
+ public:
+  ConsoleWriter(std::ostream& stream, ConsoleEncoding encoding);
+  ~ConsoleWriter();
+
+  // A system text: converted to the stream's code page.
+  ConsoleWriter& text(std::string_view utf8);
+  // Stored data or typed bytes: written unchanged.
+  ConsoleWriter& data(std::string_view bytes);
+  // A line end, flushed.
+  ConsoleWriter& endLine();
+  // Flushes what was written (prompts without a line end).
+  void flush();
+
+ private:
+  std::ostream& stream_;
+  std::unique_ptr<GbkConverter> converter_;  // null for UTF-8
+};
+
+class Console {
+ public:
+  Console(std::istream& in, std::ostream& out, ConsoleEncoding outEncoding, std::ostream& err,
+          ConsoleEncoding errEncoding, bool inputIsTerminal = false);
+
+  // Reads one line without its line end; throws InputExhausted at the end of input.
+  std::string readLine();
+  // Like readLine; on a terminal the line is read without echo and a line end follows.
+  std::string readSecretLine();
+  // Clears the error state of the input stream.
+  void clearInputState();
+  bool inputIsTerminal() const { return inputIsTerminal_; }
+  bool outputIsTerminal() const { return outputIsTerminal_; }
+  void setOutputIsTerminal(bool terminal) { outputIsTerminal_ = terminal; }
+
+  ConsoleWriter out;
+  ConsoleWriter err;
+
+ private:
+  std::istream& in_;
+  bool inputIsTerminal_;
+  bool outputIsTerminal_ = false;
+};
+
+}  // namespace vellumkeep

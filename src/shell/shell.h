@@ -1,0 +1,20 @@
+// The shell loop: prompt, read, check, parse, execute, clean up, display, for every line.
+#pragma once
+
+#include <string_view>
+
+#include "exec/program_state.h"
+
+namespace vellumkeep {
+
+// Writes the about block, then runs command lines until the console input is exhausted.
+// Every runtime error of a line is reported on the error stream and the loop goes on.
+void runShell(ProgramState& state);
+
+// Runs one command line that has been read: check, parse, execute, clean up, display.
+void runCommandLine(ProgramState& state, std::string_view line);
+
+// The four lines written once before the first prompt.
+void printAboutBlock(ProgramState& state);
+
+}  // namespace vellumkeep

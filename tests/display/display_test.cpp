@@ -1,0 +1,65 @@
+#include "display/display.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "model/messages.h"
+#include "session_fixture.h"
+
+namespace vellumkeep {
+namespace {
+
+class DisplayTest : public SessionTest {
+ protected:
+  // Shows `rows` (LayoutCode first) as the result of `code`.
+  std::string show(CommandCode code, std::vector<std::string> rows) {
+    state_.currentCommandCode = code;
+    state_.argumentStack.clear();
+    for (std::string& row : rows) state_.argumentStack.push_back({1, row});
+    out_.str("");
+    showResult(state_);
+    EXPECT_TRUE(state_.argumentStack.empty() || code >= 5);
+    return out_.str();
+  }
+};
+
+TEST_F(DisplayTest, PromptShowsTheOperatorAndResetsTheLineState) {
+  state_.operatorName = "alice01";
+  state_.argumentStack.push_back({1, "left"});
+  state_.opcodeStack.push_back(3);
+  showPrompt(state_);
+  EXPECT_EQ("System\\alice01>", out_.str());
+  EXPECT_TRUE(state_.argumentStack.empty());
+  EXPECT_TRUE(state_.opcodeStack.empty());
+}
+
+TEST_F(DisplayTest, BlockListingsRefuseMissingItemsAndWrongLayouts) {
+  EXPECT_THROW(show(0, {"0", "mail", "2", "me"}), std::runtime_error);
+  EXPECT_EQ("mail :\n\tme\n", out_.str());
+  EXPECT_THROW(show(0, {"7"}), std::runtime_error);
+  EXPECT_EQ("", out_.str());
+  EXPECT_THROW(show(1, {"0", "me", "0"}), std::runtime_error);
+  EXPECT_EQ("me :\n\n", show(1, {" 2", "me", "0"}));
+}
+
+TEST_F(DisplayTest, WrongLayoutsOfEntryAndUsersPrintOnlyTheEmptyLine) {
+  EXPECT_EQ("\n", show(2, {"4", "a", "b", "c"}));
+  EXPECT_EQ("\n", show(3, {"3", "user001"}));
+}
+
+TEST_F(DisplayTest, SuccessLineForChangingCommandsOnly) {
+  std::string ok = std::string(msg::kSuccess) + "\n\n";
+  EXPECT_EQ(ok, show(5, {"5"}));
+  EXPECT_EQ(ok, show(14, {"12"}));
+  EXPECT_EQ("\n", show(15, {}));
+}
+
+TEST_F(DisplayTest, LongUserNamesAreNotCut) {
+  std::string name(30, 'x');
+  std::string out = show(3, {"4", name, "short01"});
+  EXPECT_NE(std::string::npos, out.find(name + "short01" + std::string(18, ' ') + "\n"));
+}
+
+}  // namespace
+}  // namespace vellumkeep

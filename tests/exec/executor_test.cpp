@@ -1,0 +1,77 @@
+#include "exec/executor.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "model/messages.h"
+#include "session_fixture.h"
+
+namespace vellumkeep {
+namespace {
+
+class ExecutorTest : public SessionTest {
+ protected:
+  std::string execute(CommandCode code, std::vector<std::string> words) {
+    state_.opcodeStack = {code};
+    state_.argumentStack.clear();
+    for (std::string& word : words) state_.argumentStack.push_back({1, word});
+    try {
+      executeCommand(state_);
+    } catch (const std::runtime_error& e) {
+      return e.what();
+    }
+    return "ok";
+  }
+
+  std::vector<std::string> stack() const {
+    std::vector<std::string> texts;
+    for (const ArgumentEntry& entry : state_.argumentStack) texts.push_back(entry.text);
+    return texts;
+  }
+};
+
+using Texts = std::vector<std::string>;
+
+TEST_F(ExecutorTest, GuardsLeaveTheCodeAndRunNothing) {
+  logIn("alice01", User);
+  EXPECT_EQ(msg::kStackError, execute(-1, {"adddir", "x"}));
+  EXPECT_EQ(OpcodeStack{-1}, state_.opcodeStack);
+  EXPECT_EQ(msg::kIllegalOperation, execute(15, {"adddir", "x"}));
+  EXPECT_EQ(msg::kIllegalOperation, execute(kDeclined, {"adddir", "x"}));
+  EXPECT_EQ((Texts{"adddir", "x"}), stack());
+  EXPECT_TRUE(state_.operatorAccount().groups.empty());
+  state_.opcodeStack.clear();
+  executeCommand(state_);
+  EXPECT_EQ((Texts{"adddir", "x"}), stack());
+}
+
+TEST_F(ExecutorTest, OperationsLeaveTheirLayoutCodeAndRows) {
+  logIn("alice01", User);
+  EXPECT_EQ("ok", execute(4, {"mode"}));
+  EXPECT_TRUE(state_.opcodeStack.empty());
+  EXPECT_EQ((Texts{"0", "unencrypted", "simple"}), stack());
+  EXPECT_EQ("ok", execute(7, {"adddir", "mail"}));
+  EXPECT_EQ(Texts{"7"}, stack());
+  EXPECT_EQ("ok", execute(0, {"dir"}));
+  EXPECT_EQ((Texts{"1", "mail"}), stack());
+  EXPECT_EQ("ok", execute(0, {"dir", "mail"}));
+  EXPECT_EQ((Texts{"0", "mail", "0"}), stack());
+  EXPECT_EQ("ok", execute(13, {"setmode", "simple"}));
+  EXPECT_EQ(Texts{"12"}, stack());
+  EXPECT_EQ(msg::kInvalidArgument, execute(4, {}));
+}
+
+TEST_F(ExecutorTest, ArgumentCountsAreChecked) {
+  logIn("alice01", User);
+  EXPECT_EQ(msg::kBadArguments, execute(7, {}));
+  EXPECT_EQ(msg::kBadArguments, execute(8, {"addpassword", "g", "a", "p"}));
+  EXPECT_EQ(msg::kBadArguments, execute(13, {}));
+  EXPECT_EQ(msg::kBadQueryArguments, execute(2, {"password", "g", "a", "b"}));
+  EXPECT_EQ(msg::kMissingArgument, execute(5, {}));
+  EXPECT_EQ("ok", execute(3, {"user", "more"}));
+  EXPECT_EQ((Texts{"4", "alice01"}), stack());
+}
+
+}  // namespace
+}  // namespace vellumkeep

@@ -1,0 +1,58 @@
+#include "model/password_store.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "model/user_account.h"
+
+namespace vellumkeep {
+namespace {
+
+std::vector<std::string> accounts(const Group& group) {
+  std::vector<std::string> names;
+  for (const PasswordEntry& entry : group.entries) names.push_back(entry.account);
+  return names;
+}
+
+TEST(PasswordStoreTest, GroupsAreKeyedByExactName) {
+  UserAccount account;
+  insertGroup(account, Group{1, 0, "mail", {}});
+  insertGroup(account, Group{2, 0, "Mail", {}});
+  EXPECT_THROW(insertGroup(account, Group{3, 0, "mail", {}}), std::runtime_error);
+  EXPECT_EQ(2, account.groupCount);
+  EXPECT_EQ(2, findGroup(account, "Mail")->id);
+  EXPECT_EQ(nullptr, findGroup(account, "mai"));
+  removeGroup(account, "mail");
+  EXPECT_THROW(removeGroup(account, "mail"), std::runtime_error);
+  EXPECT_THROW(groupEntries(account, "mail"), std::runtime_error);
+  EXPECT_EQ(1, account.groupCount);
+}
+
+TEST(PasswordStoreTest, RemovingAnEntryKeepsTheOrderOfTheRest) {
+  Group group{1, 0, "mail", {}};
+  for (std::string name : {"a", "b", "c"}) insertEntry(group, PasswordEntry{name, "pw", ""});
+  EXPECT_THROW(insertEntry(group, PasswordEntry{"b", "other", ""}), std::runtime_error);
+  removeEntry(group, "b");
+  EXPECT_THROW(removeEntry(group, "b"), std::runtime_error);
+  EXPECT_EQ((std::vector<std::string>{"a", "c"}), accounts(group));
+  EXPECT_EQ(2, group.entryCount);
+}
+
+TEST(PasswordStoreTest, SplitInfoPairsWordsAndDropsALoneLastWord) {
+  EXPECT_TRUE(splitInfo("").empty());
+  EXPECT_TRUE(splitInfo(" \n ").empty());
+  auto fromLines = splitInfo("url\nx.org\npin\n1234\nodd");
+  auto fromBlanks = splitInfo("url x.org  pin 1234 odd");
+  ASSERT_EQ(2u, fromLines.size());
+  ASSERT_EQ(2u, fromBlanks.size());
+  for (size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(fromLines[i].type, fromBlanks[i].type);
+    EXPECT_EQ(fromLines[i].content, fromBlanks[i].content);
+  }
+  EXPECT_EQ("pin", fromLines[1].type);
+  EXPECT_EQ("1234", fromLines[1].content);
+}
+
+}  // namespace
+}  // namespace vellumkeep
