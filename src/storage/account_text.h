@@ -1,0 +1,26 @@
+// The account text: one user's account and password store as lines, the plain form of the
+// data file. DO NOT CHANGE THE LAYOUT: existing data files hold it.
+//   name, password, role, mode, group count, last group id;
+//   per group: name, id, entry count; per entry: account, password, info.
+// Every line ends with a line feed; numbers are plain signed decimal.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "model/user_account.h"
+
+namespace vellumkeep {
+
+// The account text of `account`. The counts written are the numbers of groups and entries
+// held, so the text always reads back whole. Line feeds inside info are written as blanks.
+std::string writeAccountText(const UserAccount& account);
+
+// Parses an account text into `scratch`, replacing all it held, including its groups.
+// A carriage return ending a line is dropped; lines after the last entry are ignored; a
+// number line without a number gives 0. Throws std::domain_error("该用户数据已损坏!") when
+// lines are missing or a group or entry count is unreadable or negative; `scratch` is then
+// unchanged. Does not file the account anywhere.
+void readAccountText(std::string_view text, UserAccount& scratch);
+
+}  // namespace vellumkeep

@@ -1,0 +1,138 @@
+#include "storage/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+#include <utility>
+
+#include "model/messages.h"
+
+namespace vellumkeep {
+
+namespace {
+
+constexpr mode_t kPrivateMode = 0600;
+constexpr char kTemporarySuffix[] = ".new";
+
+[[noreturn]] void throwWriteFailed() {
+  throw std::runtime_error(msg::kWriteFailed);
+}
+
+// Closes the descriptor when it leaves scope, unless it was closed explicitly.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+
+  // Closes now; false when close reports an error (which may be a failed delayed write).
+  bool close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+bool readAll(int fd, std::string& contents, size_t sizeHint) {
+  // One byte beyond the expected size, so a file of the expected size needs no second buffer.
+  std::string buffer(sizeHint + 1, '\0');
+  size_t used = 0;
+  for (;;) {
+    if (used == buffer.size()) buffer.resize(buffer.size() * 2);
+    const ssize_t n = ::read(fd, buffer.data() + used, buffer.size() - used);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
+    used += static_cast<size_t>(n);
+  }
+  buffer.resize(used);
+  contents = std::move(buffer);
+  return true;
+}
+
+bool writeAll(int fd, std::string_view contents) {
+  while (!contents.empty()) {
+    const ssize_t n = ::write(fd, contents.data(), contents.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    contents.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+// Creates or empties `path` with owner-only permissions and writes `contents`; with `sync`,
+// the data reach the disk before the file is closed.
+bool writePrivateFile(const std::string& path, std::string_view contents, bool sync) {
+  FileDescriptor file(::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, kPrivateMode));
+  if (!file.valid()) return false;
+  // An existing file keeps its old permissions through open.
+  if (::fchmod(file.get(), kPrivateMode) != 0) return false;
+  if (!writeAll(file.get(), contents)) return false;
+  if (sync && ::fsync(file.get()) != 0) return false;
+  return file.close();
+}
+
+// Makes a rename in the folder of `path` durable. Best effort: the rename has already taken
+// effect, and some file systems cannot sync folders.
+void syncFolderOf(const std::string& path) {
+  std::string folder = std::filesystem::path(path).parent_path().string();
+  if (folder.empty()) folder = ".";
+  FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.valid()) ::fsync(dir.get());
+}
+
+}  // namespace
+
+bool readFile(const std::string& path, std::string& contents) {
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!file.valid()) return false;
+  struct stat status {};
+  if (::fstat(file.get(), &status) != 0) return false;
+  return readAll(file.get(), contents, static_cast<size_t>(status.st_size));
+}
+
+void writeFileAtomically(const std::string& path, std::string_view contents) {
+  const std::string temporary = path + kTemporarySuffix;
+  if (!writePrivateFile(temporary, contents, true) ||
+      std::rename(temporary.c_str(), path.c_str()) != 0) {
+    removeFile(temporary);
+    throwWriteFailed();
+  }
+  syncFolderOf(path);
+}
+
+void writeFilePrivately(const std::string& path, std::string_view contents) {
+  if (!writePrivateFile(path, contents, false)) throwWriteFailed();
+}
+
+void removeFile(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
+}
+
+void renameFile(const std::string& from, const std::string& to) {
+  if (std::rename(from.c_str(), to.c_str()) != 0) throwWriteFailed();
+  syncFolderOf(to);
+}
+
+bool fileExists(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0;
+}
+
+}  // namespace vellumkeep

@@ -1,0 +1,197 @@
+#include "storage/account_text.h"
+
+#include <stdexcept>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "model/messages.h"
+
+namespace vellumkeep {
+namespace {
+
+Group makeGroup(int32_t id, std::string name) {
+  Group group;
+  group.id = id;
+  group.name = std::move(name);
+  return group;
+}
+
+void addEntry(Group& group, std::string account, std::string password, std::string info) {
+  group.entries.push_back({std::move(account), std::move(password), std::move(info)});
+  ++group.entryCount;
+}
+
+void addGroup(UserAccount& account, Group group) {
+  account.groups.push_back(std::move(group));
+  ++account.groupCount;
+}
+
+// The text of alice01 with one group "mail" holding one entry.
+constexpr char kOneEntryText[] =
+    "alice01\npw1234\n8\n1\n1\n3\nmail\n3\n1\nbob@x.org\nsecret\nurl example.com\n";
+
+UserAccount oneEntryAccount() {
+  UserAccount account = makeAccount("alice01", "pw1234", Simple, User);
+  account.lastGroupId = 3;
+  Group mail = makeGroup(3, "mail");
+  addEntry(mail, "bob@x.org", "secret", "url\nexample.com");
+  addGroup(account, mail);
+  return account;
+}
+
+std::string readError(std::string_view text) {
+  UserAccount scratch;
+  try {
+    readAccountText(text, scratch);
+  } catch (const std::domain_error& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
+void expectSameEntries(const Group& actual, const Group& expected) {
+  ASSERT_EQ(actual.entries.size(), expected.entries.size());
+  for (size_t i = 0; i < expected.entries.size(); ++i) {
+    EXPECT_EQ(actual.entries[i].account, expected.entries[i].account);
+    EXPECT_EQ(actual.entries[i].password, expected.entries[i].password);
+    EXPECT_EQ(actual.entries[i].info, expected.entries[i].info);
+  }
+}
+
+void expectSameAccount(const UserAccount& actual, const UserAccount& expected) {
+  EXPECT_EQ(actual.name, expected.name);
+  EXPECT_EQ(actual.password, expected.password);
+  EXPECT_EQ(actual.role, expected.role);
+  EXPECT_EQ(actual.mode, expected.mode);
+  EXPECT_EQ(actual.groupCount, expected.groupCount);
+  EXPECT_EQ(actual.lastGroupId, expected.lastGroupId);
+  ASSERT_EQ(actual.groups.size(), expected.groups.size());
+  for (size_t g = 0; g < expected.groups.size(); ++g) {
+    EXPECT_EQ(actual.groups[g].name, expected.groups[g].name);
+    EXPECT_EQ(actual.groups[g].id, expected.groups[g].id);
+    EXPECT_EQ(actual.groups[g].entryCount, expected.groups[g].entryCount);
+    expectSameEntries(actual.groups[g], expected.groups[g]);
+  }
+}
+
+TEST(AccountTextTest, ExactLayouts) {
+  EXPECT_EQ(writeAccountText(makeAccount("root", "toor12", Simple, SystemAdministrator)),
+            "root\ntoor12\n2\n1\n0\n0\n");
+  UserAccount withEmptyGroup = makeAccount("admin1", "pw1234", Unencrypted, Administrator);
+  withEmptyGroup.lastGroupId = 7;
+  addGroup(withEmptyGroup, makeGroup(-7, "empty"));
+  EXPECT_EQ(writeAccountText(withEmptyGroup), "admin1\npw1234\n4\n0\n1\n7\nempty\n-7\n0\n");
+  EXPECT_EQ(writeAccountText(oneEntryAccount()), kOneEntryText);
+}
+
+TEST(AccountTextTest, RoundTripWithGroupsEntriesAndInfo) {
+  UserAccount account = makeAccount("carol_9", "p@ss.w0rd", Unencrypted, User);
+  account.lastGroupId = 5;
+  Group mail = makeGroup(2, "mail");
+  addEntry(mail, "carol@x.org", "s3cret", "url\nmail.x.org\npin\n1234");
+  addEntry(mail, "other", "pw", "");
+  addGroup(account, mail);
+  addGroup(account, makeGroup(4, "empty"));
+  Group bank = makeGroup(5, "bank");
+  addEntry(bank, "carol@x.org", "different", "q a");
+  addGroup(account, bank);
+
+  UserAccount scratch;
+  readAccountText(writeAccountText(account), scratch);
+
+  account.groups[0].entries[0].info = "url mail.x.org pin 1234";
+  expectSameAccount(scratch, account);
+}
+
+TEST(AccountTextTest, ReplacesEverythingTheScratchHeld) {
+  UserAccount scratch = oneEntryAccount();
+  scratch.groups.push_back(makeGroup(9, "stale"));
+  readAccountText("x\ny\n\n\n0\n\n", scratch);
+  expectSameAccount(scratch, makeAccount("x", "y", 0, 0));
+}
+
+TEST(AccountTextTest, WritesCountsOfWhatIsHeld) {
+  UserAccount account = oneEntryAccount();
+  account.groupCount = 5;
+  account.groups[0].entryCount = 0;
+  EXPECT_EQ(writeAccountText(account), kOneEntryText);
+}
+
+TEST(AccountTextTest, LineEndVariants) {
+  UserAccount plain;
+  readAccountText(kOneEntryText, plain);
+  expectSameAccount(plain, [] {
+    UserAccount expected = oneEntryAccount();
+    expected.groups[0].entries[0].info = "url example.com";
+    return expected;
+  }());
+
+  std::string crlf;
+  for (char c : std::string(kOneEntryText)) {
+    if (c == '\n') crlf.push_back('\r');
+    crlf.push_back(c);
+  }
+  UserAccount fromCrlf;
+  readAccountText(crlf, fromCrlf);
+  expectSameAccount(fromCrlf, plain);
+
+  std::string withoutLastLineEnd = kOneEntryText;
+  withoutLastLineEnd.pop_back();
+  UserAccount fromUnterminated;
+  readAccountText(withoutLastLineEnd, fromUnterminated);
+  expectSameAccount(fromUnterminated, plain);
+
+  UserAccount withExtraLines;
+  readAccountText(std::string(kOneEntryText) + "junk\n\n42\n", withExtraLines);
+  expectSameAccount(withExtraLines, plain);
+}
+
+TEST(AccountTextTest, MissingLinesAreCorruption) {
+  const std::string text = kOneEntryText;
+  size_t cut = text.rfind('\n', text.size() - 2) + 1;
+  EXPECT_EQ(readError(text.substr(0, cut)), msg::kCorruptUserData);
+  EXPECT_EQ(readError(""), msg::kCorruptUserData);
+  EXPECT_EQ(readError("root\ntoor12\n2\n1\n0\n"), msg::kCorruptUserData);
+  EXPECT_EQ(readError("root\ntoor12\n2\n1\n1\n0\n"), msg::kCorruptUserData);
+  EXPECT_EQ(readError("root\ntoor12\n2\n1\n1\n0\ng\n1\n1\nacc\npw\n"), msg::kCorruptUserData);
+}
+
+TEST(AccountTextTest, BadCountsAreCorruption) {
+  EXPECT_EQ(readError("root\ntoor12\n2\n1\n-1\n0\n"), msg::kCorruptUserData);
+  EXPECT_EQ(readError("root\ntoor12\n2\n1\nmany\n0\n"), msg::kCorruptUserData);
+  EXPECT_EQ(readError("root\ntoor12\n2\n1\n\n0\n"), msg::kCorruptUserData);
+  EXPECT_EQ(readError("root\ntoor12\n2\n1\n99999999999\n0\n"), msg::kCorruptUserData);
+  EXPECT_EQ(readError("root\ntoor12\n2\n1\n1\n0\ng\n1\n-2\n"), msg::kCorruptUserData);
+  EXPECT_EQ(readError("root\ntoor12\n2\n1\n1\n0\ng\n1\nx\n"), msg::kCorruptUserData);
+}
+
+TEST(AccountTextTest, CorruptionLeavesScratchUnchanged) {
+  UserAccount scratch = oneEntryAccount();
+  EXPECT_THROW(readAccountText("root\ntoor12\n2\n1\n1\n0\n", scratch), std::domain_error);
+  expectSameAccount(scratch, oneEntryAccount());
+}
+
+TEST(AccountTextTest, NumbersAsAStreamReadsThem) {
+  UserAccount scratch;
+  readAccountText("n\np\n 12abc\n\t+1\n2 x\n-3\ng\n 0x5\n+0\nh\nabc\n1\na\nb\nc\n", scratch);
+  EXPECT_EQ(scratch.role, 12);
+  EXPECT_EQ(scratch.mode, 1);
+  EXPECT_EQ(scratch.groupCount, 2);
+  EXPECT_EQ(scratch.lastGroupId, -3);
+  ASSERT_EQ(scratch.groups.size(), 2u);
+  EXPECT_EQ(scratch.groups[0].id, 0);
+  EXPECT_EQ(scratch.groups[0].entryCount, 0);
+  EXPECT_EQ(scratch.groups[1].name, "h");
+  EXPECT_EQ(scratch.groups[1].id, 0);  // "abc" is no number
+  ASSERT_EQ(scratch.groups[1].entries.size(), 1u);
+  EXPECT_EQ(scratch.groups[1].entries[0].info, "c");
+
+  readAccountText("n\np\n+-4\n-\n0\n99999999999\n", scratch);
+  EXPECT_EQ(scratch.role, 0);
+  EXPECT_EQ(scratch.mode, 0);
+  EXPECT_EQ(scratch.lastGroupId, 0);
+}
+
+}  // namespace
+}  // namespace vellumkeep

@@ -1,0 +1,214 @@
+#include "storage/code_table.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <random>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "model/charsets.h"
+#include "model/messages.h"
+
+namespace vellumkeep {
+namespace {
+
+template <typename Error, typename Action>
+void expectError(Action action, const char* message) {
+  try {
+    action();
+    ADD_FAILURE() << "no error thrown, expected " << message;
+  } catch (const Error& error) {
+    EXPECT_STREQ(error.what(), message);
+  }
+}
+
+std::string randomName(std::mt19937& random, std::string_view charset) {
+  std::string name(random() % 12 + 1, ' ');
+  for (char& c : name) c = charset[random() % charset.size()];
+  return name;
+}
+
+// Names from the text charset and names made only of table characters.
+std::vector<std::string> manyNames() {
+  std::mt19937 random(4711);
+  std::vector<std::string> names;
+  for (int i = 0; i < 1500; ++i) names.push_back(randomName(random, kTextCharset));
+  for (int i = 0; i < 500; ++i) names.push_back(randomName(random, CodeTable::kCharacters));
+  return names;
+}
+
+std::string allAsciiBytes() {
+  std::string bytes;
+  for (int b = 0; b < 128; ++b) bytes.push_back(static_cast<char>(b));
+  return bytes;
+}
+
+std::vector<int32_t> codesOf(const CodeTable& table) {
+  std::vector<int32_t> codes;
+  for (const auto& pair : table.pairs()) codes.push_back(pair.code);
+  return codes;
+}
+
+TEST(CodeTableLayout, HoldsTheFixedComposition) {
+  const std::string_view chars = CodeTable::kCharacters;
+  const std::set<char> distinct(chars.begin(), chars.end());
+  EXPECT_EQ(distinct.size(), 64u);
+  for (char c = 'a'; c <= 'z'; ++c) EXPECT_EQ(distinct.count(c), 1u) << c;
+  for (char c = '0'; c <= '9'; ++c) EXPECT_EQ(distinct.count(c), 1u) << c;
+  int upper = 0;
+  for (char c = 'A'; c <= 'Z'; ++c) upper += static_cast<int>(distinct.count(c));
+  EXPECT_EQ(upper, 25);
+  for (char c : {' ', '\n', '_'}) EXPECT_EQ(distinct.count(c), 1u);
+  for (char c : distinct) {
+    const auto times = std::count(chars.begin(), chars.end(), c);
+    EXPECT_TRUE(times == 1 || (times == 2 && std::islower(static_cast<unsigned char>(c)))) << c;
+  }
+}
+
+TEST(CodeTableLayout, UnkeyedTableWritesEveryByteAsItsValue) {
+  const CodeTable table;
+  EXPECT_EQ(table.encodeChar('a'), "0097");
+  EXPECT_EQ(table.encodeChar('\n'), "0010");
+  EXPECT_EQ(table.encodeChar('~'), "0126");
+  EXPECT_EQ(table.decode(table.encode(allAsciiBytes())), allAsciiBytes());
+}
+
+TEST(CodeTableKeying, CodesAreDistinctAndNotBelowTheirCharacter) {
+  for (const auto& name : manyNames()) {
+    CodeTable table;
+    table.keyCodeTable(name);
+    const auto codes = codesOf(table);
+    EXPECT_EQ(std::set<int32_t>(codes.begin(), codes.end()).size(), CodeTable::kSize) << name;
+    for (const auto& pair : table.pairs()) EXPECT_GE(pair.code, pair.character) << name;
+  }
+}
+
+TEST(CodeTableKeying, SameNameGivesSameTableWhateverCameBefore) {
+  CodeTable first;
+  first.keyCodeTable("alice1");
+  CodeTable second;
+  second.keyCodeTable("bob_42");
+  EXPECT_NE(codesOf(first), codesOf(second));
+  second.keyCodeTable("alice1");
+  EXPECT_EQ(codesOf(first), codesOf(second));
+}
+
+TEST(CodeTableKeying, NameOutsideTheTableGivesRunningSums) {
+  CodeTable signs;
+  signs.keyCodeTable("#$%^&*");
+  CodeTable others;
+  others.keyCodeTable("~!@X\t");
+  EXPECT_EQ(codesOf(signs), codesOf(others));
+  // Each code is the sum of its own character and the characters of all later pairs.
+  int32_t sum = 0;
+  for (std::size_t i = CodeTable::kSize; i-- > 0;) {
+    sum += signs.pairs()[i].character;
+    EXPECT_EQ(signs.pairs()[i].code, sum) << i;
+  }
+  EXPECT_NE(codesOf(signs), codesOf(CodeTable()));
+}
+
+// Keyed with "q": 'q' is pair 28 (value 113), so every pair from 28 on gains 113, and the
+// pairs before it become running sums (all far above 200). The line feed (pair 40, value
+// 10) thus gets 10 + 113 = 123 and 'u' (the last pair, 117) gets 117 + 113 = 230; no
+// earlier pair holds either number, so the last step leaves them. '#' (35) is outside the
+// table and no code, so it is written as itself. '{' (123) is outside the table too, but
+// 123 is the line feed's code, so it is written as 123 + 256 = 379, which is no code.
+TEST(CodeTableCoding, CodesComputedByHandForTheNameQ) {
+  CodeTable table;
+  table.keyCodeTable("q");
+  EXPECT_EQ(table.encodeChar('\n'), "0123");
+  EXPECT_EQ(table.encodeChar('u'), "0230");
+  EXPECT_EQ(table.encodeChar('#'), "0035");
+  EXPECT_EQ(table.encodeChar('{'), "0379");
+  EXPECT_EQ(table.decode("0123023000350379"), "\nu#{");
+}
+
+TEST(CodeTableCoding, EveryAsciiByteRoundTripsUnderManyNames) {
+  const std::string bytes = allAsciiBytes();
+  for (const auto& name : manyNames()) {
+    CodeTable table;
+    table.keyCodeTable(name);
+    const std::string coded = table.encode(bytes);
+    ASSERT_EQ(coded.size(), 4 * bytes.size()) << name;
+    EXPECT_EQ(coded.find_first_not_of("0123456789"), std::string::npos) << name;
+    EXPECT_EQ(coded.substr(4 * 'k', 4), table.encodeChar('k')) << name;
+    ASSERT_EQ(table.decode(coded), bytes) << name;
+  }
+}
+
+TEST(CodeTableCoding, RefusesBytesWithTheHighBitSet) {
+  CodeTable keyed;
+  keyed.keyCodeTable("carol9");
+  CodeTable unkeyed;
+  for (const CodeTable* table : {&keyed, &unkeyed}) {
+    for (int b = 0x80; b < 0x100; ++b) {
+      expectError<std::overflow_error>([&] { table->encodeChar(static_cast<char>(b)); },
+                                       msg::kNonAscii);
+    }
+    expectError<std::overflow_error>([&] { table->encode("ab\xC4\xE3"); }, msg::kNonAscii);
+  }
+}
+
+TEST(CodeTableCoding, RefusesNumbersOfTenThousandOrMore) {
+  CodeTable table;
+  table.keyCodeTable(std::string(120, 'V'));  // 'V' is pair 0: every code gains 120 * 86
+  expectError<std::underflow_error>([&] { table.encodeChar('a'); }, msg::kValueTooLarge);
+  std::string out = "x";
+  expectError<std::underflow_error>([&] { table.appendCode('\n', out); }, msg::kValueTooLarge);
+  EXPECT_EQ(out, "x");
+}
+
+TEST(CodeTableCoding, EncodeDigitCodesTheDigitCharacter) {
+  CodeTable table;
+  table.keyCodeTable("dave77");
+  EXPECT_EQ(table.encodeDigit(1), table.encodeChar('1'));
+  EXPECT_EQ(table.encodeDigit(79), table.encodeChar('\x7f'));
+  EXPECT_EQ(table.encodeDigit(-48), table.encodeChar('\0'));
+  expectError<std::overflow_error>([&] { table.encodeDigit(80); }, msg::kNonAscii);
+}
+
+TEST(CodeTableDecoding, SkipsWhitespaceBeforeEachCharacter) {
+  CodeTable table;
+  table.keyCodeTable("q");
+  EXPECT_EQ(table.decode(" 0123\n\t0230\r\n\v\f00 35 0\n3\n7\n9 \n"), "\nu#{");
+}
+
+TEST(CodeTableDecoding, NumberThatIsNoCodeGivesItsValueCutToEightBits) {
+  CodeTable table;
+  table.keyCodeTable("q");
+  EXPECT_EQ(table.decode("0300"), ",");  // 300 - 256 = 44
+  EXPECT_EQ(table.decode("9999"), "\x0f");
+  EXPECT_EQ(table.decode("0097"), "a");  // 97 is no code under this key
+  std::size_t pos = 0;
+  char c = 0;
+  ASSERT_TRUE(table.decodeChar("0511", pos, c));  // 0xFF is a value, not the end
+  EXPECT_EQ(c, '\xff');
+  EXPECT_EQ(pos, 4u);
+}
+
+TEST(CodeTableDecoding, NumberStopsAtTheFirstNonDigit) {
+  const CodeTable table;
+  EXPECT_EQ(table.decode("97ab"), "a");
+  EXPECT_EQ(table.decode("ab12"), std::string(1, '\0'));
+  EXPECT_EQ(table.decode("010x"), "\n");
+}
+
+TEST(CodeTableDecoding, EndOfInputIsKeptApartFromValues) {
+  const CodeTable table;
+  std::size_t pos = 0;
+  char c = 'z';
+  EXPECT_FALSE(table.decodeChar("012", pos, c));
+  pos = 0;
+  EXPECT_FALSE(table.decodeChar(" \n ", pos, c));
+  EXPECT_EQ(c, 'z');
+  EXPECT_EQ(table.decode("00970"), "a");
+  EXPECT_EQ(table.decode(""), "");
+}
+
+}  // namespace
+}  // namespace vellumkeep
