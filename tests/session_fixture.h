@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 
-#include "exec/program_state.h"
 #include "platform/console.h"
+#include "program_state.h"
 #include "shell/shell.h"
+#include "temp_folder.h"
 
 namespace vellumkeep {
 
@@ -21,12 +23,16 @@ class SessionTest : public ::testing::Test {
  protected:
   SessionTest()
       : console_(in_, out_, ConsoleEncoding::kUtf8, err_, ConsoleEncoding::kUtf8),
-        state_(console_) {}
+        state_(console_, folder_.path() + "Config.ini") {
+    state_.files.dataPath = folder_.path() + "data/";
+    std::filesystem::create_directory(state_.files.dataPath);
+  }
 
   // Registers an account in memory and makes it the Operator.
   UserAccount& logIn(const std::string& name, int32_t role) {
     state_.registry.registerAccount(makeAccount(name, "secret1", Simple, role));
     state_.operatorName = name;
+    state_.files.keyCodeTable(name);
     return state_.operatorAccount();
   }
 
@@ -54,6 +60,7 @@ class SessionTest : public ::testing::Test {
     return result;
   }
 
+  TempFolder folder_;
   std::istringstream in_;
   std::ostringstream out_;
   std::ostringstream err_;

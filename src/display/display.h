@@ -1,7 +1,7 @@
 // The shell's output side: the prompt, and the result of each successful command.
 #pragma once
 
-#include "exec/program_state.h"
+#include "program_state.h"
 
 namespace vellumkeep {
 

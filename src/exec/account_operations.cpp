@@ -3,9 +3,9 @@
 #include <stdexcept>
 
 #include "exec/executor.h"
-#include "exec/operator_files.h"
 #include "model/messages.h"
 #include "model/name_rules.h"
+#include "storage/working_files.h"
 
 namespace vellumkeep {
 

@@ -2,7 +2,7 @@
 // mode and password.
 #pragma once
 
-#include "exec/program_state.h"
+#include "program_state.h"
 
 namespace vellumkeep {
 

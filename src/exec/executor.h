@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "exec/program_state.h"
+#include "program_state.h"
 
 namespace vellumkeep {
 

@@ -3,8 +3,8 @@
 #include <stdexcept>
 
 #include "exec/executor.h"
-#include "exec/operator_files.h"
 #include "model/messages.h"
+#include "storage/working_files.h"
 
 namespace vellumkeep {
 

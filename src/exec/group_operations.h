@@ -1,7 +1,7 @@
 // The commands that change the Operator's own password store, each saved at once.
 #pragma once
 
-#include "exec/program_state.h"
+#include "program_state.h"
 
 namespace vellumkeep {
 

@@ -1,7 +1,7 @@
 // The five listing commands: they change nothing and leave their rows on the ArgumentStack.
 #pragma once
 
-#include "exec/program_state.h"
+#include "program_state.h"
 
 namespace vellumkeep {
 

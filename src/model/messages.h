@@ -71,6 +71,14 @@ inline constexpr char kEntryAccount[] = "账号:";
 inline constexpr char kEntryPassword[] = "密码:";
 inline constexpr char kUserListHeading[] = "\\\\user_system 的用户账户";
 
+// The first-account tool.
+inline constexpr char kInitAskPassword[] = "请输入root的密码: ";
+inline constexpr char kInitAskAgain[] = "请再次输入root的密码: ";
+inline constexpr char kInitConfigExists[] = "Config.ini 已存在，未做任何更改。";
+inline constexpr char kInitPasswordsDiffer[] = "两次输入的密码不一致，未做任何更改。";
+inline constexpr char kInitInputEnded[] = "输入已结束，未做任何更改。";
+inline constexpr char kInitDone[] = "安装完成：已创建 Config.ini 和 root 的数据文件。";
+
 // About block and banner.
 inline constexpr char kAboutTitle[] = "Vellumkeep 控制台密码管理器";
 inline constexpr char kAboutWebLabel[] = "网址:";

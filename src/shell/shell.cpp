@@ -5,10 +5,10 @@
 
 #include "display/display.h"
 #include "exec/executor.h"
-#include "exec/operator_files.h"
 #include "model/charsets.h"
 #include "model/messages.h"
 #include "shell/command_parser.h"
+#include "storage/working_files.h"
 
 namespace vellumkeep {
 

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "model/charsets.h"
+#include "storage/file_io.h"
 
 namespace vellumkeep {
 
@@ -136,6 +137,17 @@ std::string formatConfig(std::string_view dataPath, const std::vector<std::strin
     text.push_back('\n');
   }
   return text;
+}
+
+void readConfig(const std::string& configPath, std::string& dataPath,
+                std::vector<std::string>& names) {
+  std::string text;
+  if (readFile(configPath, text)) parseConfig(text, dataPath, names);
+}
+
+void writeConfig(const std::string& configPath, std::string_view dataPath,
+                 const std::vector<std::string>& names) {
+  writeFileAtomically(configPath, formatConfig(dataPath, names));
 }
 
 }  // namespace vellumkeep

@@ -33,4 +33,13 @@ void parseConfig(std::string_view text, std::string& dataPath, std::vector<std::
 // names never contain double quotes.
 std::string formatConfig(std::string_view dataPath, const std::vector<std::string>& names);
 
+// Reads the file at `configPath` with parseConfig; a missing file fills nothing.
+void readConfig(const std::string& configPath, std::string& dataPath,
+                std::vector<std::string>& names);
+
+// Replaces the file at `configPath` with formatConfig's text, atomically. Throws
+// std::runtime_error("文件写入失败!") when it cannot be written.
+void writeConfig(const std::string& configPath, std::string_view dataPath,
+                 const std::vector<std::string>& names);
+
 }  // namespace vellumkeep

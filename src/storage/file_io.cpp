@@ -120,6 +120,13 @@ void writeFilePrivately(const std::string& path, std::string_view contents) {
   if (!writePrivateFile(path, contents, false)) throwWriteFailed();
 }
 
+void writeFileDurably(const std::string& path, std::string_view contents) {
+  if (!writePrivateFile(path, contents, true)) {
+    removeFile(path);
+    throwWriteFailed();
+  }
+}
+
 void removeFile(const std::string& path) {
   std::error_code ignored;
   std::filesystem::remove(path, ignored);

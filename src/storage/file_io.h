@@ -20,6 +20,10 @@ void writeFileAtomically(const std::string& path, std::string_view contents);
 // working files. Throws std::runtime_error("文件写入失败!") on failure.
 void writeFilePrivately(const std::string& path, std::string_view contents);
 
+// Creates or empties `path` (mode 0600), writes `contents` and syncs them to disk. Throws
+// std::runtime_error("文件写入失败!") on failure.
+void writeFileDurably(const std::string& path, std::string_view contents);
+
 // Removes the file if it exists; any failure is ignored.
 void removeFile(const std::string& path);
 

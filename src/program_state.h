@@ -8,15 +8,18 @@
 #include "exec/command_stacks.h"
 #include "model/account_registry.h"
 #include "platform/console.h"
+#include "storage/user_files.h"
 
 namespace vellumkeep {
 
 struct ProgramState {
-  explicit ProgramState(Console& console) : console(console) {}
+  ProgramState(Console& console, std::string configPath)
+      : console(console), configPath(std::move(configPath)) {}
 
   UserAccount& operatorAccount() { return registry.operatorAccount(operatorName); }
 
   Console& console;
+  std::string configPath;  // Config.ini: the data folder and the user list
   OpcodeStack opcodeStack;
   ArgumentStack argumentStack;
   CommandCode currentCommandCode = kNoCommand;
@@ -24,6 +27,7 @@ struct ProgramState {
   AccountRegistry registry;
   std::string operatorName = kSystemName;
   UserAccount scratchAccount;  // transfer record between memory and the working file
+  UserFiles files;             // the data folder and the coding table
 };
 
 }  // namespace vellumkeep

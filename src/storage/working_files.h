@@ -1,0 +1,45 @@
+// How accounts move between memory and their files: logging in against the files, loading
+// every other user for an administrator, and the file steps of each changing command. The
+// coding table is keyed with the Operator's name between operations.
+#pragma once
+
+#include <string_view>
+
+#include "program_state.h"
+
+namespace vellumkeep {
+
+// Reads Config.ini: the data folder and the names of all users.
+void startUp(ProgramState& state);
+
+// True when `name` is listed, `typed` is the password in its password file, and the account
+// loaded from its data file (now registered) carries the same password. Throws the
+// corruption error for damaged or missing files. Leaves the table keyed with `name`.
+bool checkCredentials(ProgramState& state, std::string_view name, std::string_view typed);
+
+// Loads the account of every other listed user; the table is keyed with the Operator's name
+// afterwards, also when loading fails.
+void loadOtherAccounts(ProgramState& state);
+
+// Rewrites the Operator's password file with fresh filler.
+void saveOperatorCredentials(ProgramState& state);
+
+// Removes the Operator's working file, whether or not it exists.
+void cleanOperatorWorkingFile(ProgramState& state);
+
+// Removes the working file of every listed user.
+void cleanAllWorkingFiles(ProgramState& state);
+
+// Writes the Operator's account to its data file, in the Operator's mode.
+void saveOperatorChange(ProgramState& state);
+
+// Writes both files of the Operator after a change of its mode or password.
+void saveOperatorAccount(ProgramState& state);
+
+// Writes the files of the newly registered account `name`, then Config.ini.
+void saveNewAccount(ProgramState& state, std::string_view name);
+
+// Writes Config.ini without the removed account `name`, then deletes its files.
+void deleteAccountFiles(ProgramState& state, std::string_view name);
+
+}  // namespace vellumkeep
