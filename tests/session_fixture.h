@@ -4,12 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <sstream>
 #include <string>
 
 #include "platform/console.h"
 #include "program_state.h"
+#include "shell/login.h"
 #include "shell/shell.h"
+#include "storage/file_io.h"
+#include "storage/installation.h"
+#include "storage/working_files.h"
 #include "temp_folder.h"
 
 namespace vellumkeep {
@@ -23,17 +28,17 @@ class SessionTest : public ::testing::Test {
  protected:
   SessionTest()
       : console_(in_, out_, ConsoleEncoding::kUtf8, err_, ConsoleEncoding::kUtf8),
-        state_(console_, folder_.path() + "Config.ini") {
-    state_.files.dataPath = folder_.path() + "data/";
-    std::filesystem::create_directory(state_.files.dataPath);
+        state_(std::in_place, console_, folder_.path() + "Config.ini") {
+    state().files.dataPath = folder_.path() + "data/";
+    std::filesystem::create_directory(state().files.dataPath);
   }
 
   // Registers an account in memory and makes it the Operator.
   UserAccount& logIn(const std::string& name, int32_t role) {
-    state_.registry.registerAccount(makeAccount(name, "secret1", Simple, role));
-    state_.operatorName = name;
-    state_.files.keyCodeTable(name);
-    return state_.operatorAccount();
+    state().registry.registerAccount(makeAccount(name, "secret1", Simple, role));
+    state().operatorName = name;
+    state().files.keyCodeTable(name);
+    return state().operatorAccount();
   }
 
   // Runs the shell on `input` (lines with their line ends) until it is exhausted, and
@@ -43,7 +48,7 @@ class SessionTest : public ::testing::Test {
     in_.str(input);
     out_.str("");
     err_.str("");
-    runShell(state_);
+    runShell(state());
     std::string out = out_.str();
     out.erase(0, out.find("System\\"));
     return {out, err_.str()};
@@ -53,7 +58,7 @@ class SessionTest : public ::testing::Test {
   // without the prompts.
   SessionOutput run(const std::string& line, const std::string& answers = "") {
     SessionOutput result = session(line + "\n" + answers);
-    std::string prompt = "System\\" + state_.operatorName + ">";
+    std::string prompt = "System\\" + state().operatorName + ">";
     for (size_t at; (at = result.out.find(prompt)) != std::string::npos;) {
       result.out.erase(at, prompt.size());
     }
@@ -65,7 +70,47 @@ class SessionTest : public ::testing::Test {
   std::ostringstream out_;
   std::ostringstream err_;
   Console console_;
-  ProgramState state_;
+  ProgramState& state() { return *state_; }
+  const ProgramState& state() const { return *state_; }
+
+  std::optional<ProgramState> state_;
+};
+
+// A session on a real installation: root's files and Config.ini in the test's folder.
+class InstalledSessionTest : public SessionTest {
+ protected:
+  static constexpr char kRootPassword[] = "rootpw1";
+
+  InstalledSessionTest() {
+    createInstallation(state().configPath, state().files.dataPath, kRootPassword);
+    startUp(state());
+  }
+
+  // Runs login on `input` (name and password lines) and returns what it wrote.
+  SessionOutput logInWith(const std::string& input) {
+    in_.clear();
+    in_.str(input);
+    out_.str("");
+    err_.str("");
+    login(state());
+    return {out_.str(), err_.str()};
+  }
+
+  // Starts over as a new process would: a fresh state reading the same installation.
+  void restart() {
+    state_.emplace(console_, folder_.path() + "Config.ini");
+    startUp(state());
+  }
+
+  std::string fileOf(const std::string& name, const std::string& extension) const {
+    std::string contents;
+    readFile(state().files.dataPath + name + extension, contents);
+    return contents;
+  }
+
+  bool exists(const std::string& name, const std::string& extension) const {
+    return fileExists(state().files.dataPath + name + extension);
+  }
 };
 
 }  // namespace vellumkeep

@@ -14,24 +14,24 @@ class DisplayTest : public SessionTest {
  protected:
   // Shows `rows` (LayoutCode first) as the result of `code`.
   std::string show(CommandCode code, std::vector<std::string> rows) {
-    state_.currentCommandCode = code;
-    state_.argumentStack.clear();
-    for (std::string& row : rows) state_.argumentStack.push_back({1, row});
+    state().currentCommandCode = code;
+    state().argumentStack.clear();
+    for (std::string& row : rows) state().argumentStack.push_back({1, row});
     out_.str("");
-    showResult(state_);
-    EXPECT_TRUE(state_.argumentStack.empty() || code >= 5);
+    showResult(state());
+    EXPECT_TRUE(state().argumentStack.empty() || code >= 5);
     return out_.str();
   }
 };
 
 TEST_F(DisplayTest, PromptShowsTheOperatorAndResetsTheLineState) {
-  state_.operatorName = "alice01";
-  state_.argumentStack.push_back({1, "left"});
-  state_.opcodeStack.push_back(3);
-  showPrompt(state_);
+  state().operatorName = "alice01";
+  state().argumentStack.push_back({1, "left"});
+  state().opcodeStack.push_back(3);
+  showPrompt(state());
   EXPECT_EQ("System\\alice01>", out_.str());
-  EXPECT_TRUE(state_.argumentStack.empty());
-  EXPECT_TRUE(state_.opcodeStack.empty());
+  EXPECT_TRUE(state().argumentStack.empty());
+  EXPECT_TRUE(state().opcodeStack.empty());
 }
 
 TEST_F(DisplayTest, BlockListingsRefuseMissingItemsAndWrongLayouts) {

@@ -13,11 +13,11 @@ namespace {
 class ExecutorTest : public SessionTest {
  protected:
   std::string execute(CommandCode code, std::vector<std::string> words) {
-    state_.opcodeStack = {code};
-    state_.argumentStack.clear();
-    for (std::string& word : words) state_.argumentStack.push_back({1, word});
+    state().opcodeStack = {code};
+    state().argumentStack.clear();
+    for (std::string& word : words) state().argumentStack.push_back({1, word});
     try {
-      executeCommand(state_);
+      executeCommand(state());
     } catch (const std::runtime_error& e) {
       return e.what();
     }
@@ -26,7 +26,7 @@ class ExecutorTest : public SessionTest {
 
   std::vector<std::string> stack() const {
     std::vector<std::string> texts;
-    for (const ArgumentEntry& entry : state_.argumentStack) texts.push_back(entry.text);
+    for (const ArgumentEntry& entry : state().argumentStack) texts.push_back(entry.text);
     return texts;
   }
 };
@@ -36,20 +36,20 @@ using Texts = std::vector<std::string>;
 TEST_F(ExecutorTest, GuardsLeaveTheCodeAndRunNothing) {
   logIn("alice01", User);
   EXPECT_EQ(msg::kStackError, execute(-1, {"adddir", "x"}));
-  EXPECT_EQ(OpcodeStack{-1}, state_.opcodeStack);
+  EXPECT_EQ(OpcodeStack{-1}, state().opcodeStack);
   EXPECT_EQ(msg::kIllegalOperation, execute(15, {"adddir", "x"}));
   EXPECT_EQ(msg::kIllegalOperation, execute(kDeclined, {"adddir", "x"}));
   EXPECT_EQ((Texts{"adddir", "x"}), stack());
-  EXPECT_TRUE(state_.operatorAccount().groups.empty());
-  state_.opcodeStack.clear();
-  executeCommand(state_);
+  EXPECT_TRUE(state().operatorAccount().groups.empty());
+  state().opcodeStack.clear();
+  executeCommand(state());
   EXPECT_EQ((Texts{"adddir", "x"}), stack());
 }
 
 TEST_F(ExecutorTest, OperationsLeaveTheirLayoutCodeAndRows) {
   logIn("alice01", User);
   EXPECT_EQ("ok", execute(4, {"mode"}));
-  EXPECT_TRUE(state_.opcodeStack.empty());
+  EXPECT_TRUE(state().opcodeStack.empty());
   EXPECT_EQ((Texts{"0", "unencrypted", "simple"}), stack());
   EXPECT_EQ("ok", execute(7, {"adddir", "mail"}));
   EXPECT_EQ(Texts{"7"}, stack());

@@ -16,13 +16,13 @@ class CommandParserTest : public SessionTest {
   CommandCode parse(const std::string& line, const std::string& answers = "") {
     in_.clear();
     in_.str(answers);
-    state_.argumentStack.clear();
-    return parseCommand(state_, line);
+    state().argumentStack.clear();
+    return parseCommand(state(), line);
   }
 
   std::vector<std::string> pushed() const {
     std::vector<std::string> texts;
-    for (const ArgumentEntry& entry : state_.argumentStack) {
+    for (const ArgumentEntry& entry : state().argumentStack) {
       EXPECT_EQ(1, entry.tag);
       texts.push_back(entry.text);
     }
@@ -68,7 +68,7 @@ TEST_F(CommandParserTest, CodesAndPushedEntries) {
       {"rooty01", "setpassword abcdef more", 14, {"setpassword", "abcdef"}},
   };
   for (const Case& c : cases) {
-    state_.operatorName = c.operatorName;
+    state().operatorName = c.operatorName;
     EXPECT_EQ(c.code, parse(c.line)) << c.line;
     EXPECT_EQ(c.entries, pushed()) << c.line;
   }

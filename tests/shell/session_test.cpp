@@ -18,7 +18,7 @@ class ShellSession : public SessionTest {};
 TEST_F(ShellSession, AboutBlockOnceThenPromptPerLine) {
   logIn("alice01", User);
   in_.str("mode\nmode\n");
-  runShell(state_);
+  runShell(state());
   std::string out = out_.str();
   std::string about = std::string(msg::kAboutTitle) + "\n" + msg::kAboutWebLabel +
                       msg::kWebAddress + "\n" + msg::kAboutMailLabel + msg::kMailAddress + " " +
@@ -34,7 +34,7 @@ TEST_F(ShellSession, LineCheckRefusesBytesOutsideTheLineSet) {
         "adddir [a]", "adddir {a}", "adddir a|b", "adddir `a", "adddir 'a'", "adddir a\rb"}) {
     EXPECT_EQ(failure(msg::kIllegalCharacter), run(line).err) << line;
   }
-  EXPECT_TRUE(state_.operatorAccount().groups.empty());
+  EXPECT_TRUE(state().operatorAccount().groups.empty());
 }
 
 TEST_F(ShellSession, EmptyAndBlankLinesAreUnknownCommands) {
@@ -66,8 +66,8 @@ TEST_F(ShellSession, ErrorsDoNotLeakIntoTheNextLine) {
   SessionOutput result = session("adddir a b\nadddir mail\n");
   EXPECT_EQ(failure(msg::kBadArguments), result.err);
   EXPECT_EQ("System\\alice01>System\\alice01>" + kOk + "System\\alice01>", result.out);
-  ASSERT_EQ(1u, state_.operatorAccount().groups.size());
-  EXPECT_EQ("mail", state_.operatorAccount().groups[0].name);
+  ASSERT_EQ(1u, state().operatorAccount().groups.size());
+  EXPECT_EQ("mail", state().operatorAccount().groups[0].name);
 }
 
 TEST_F(ShellSession, PermissionIsTestedAfterArgumentsAndBeforeQuestions) {
@@ -141,12 +141,12 @@ TEST_F(ShellSession, PasswordShowsOneEntryWithItsInfo) {
 
 TEST_F(ShellSession, UserListsUsersThreePerRowAndNoAdministrators) {
   logIn("rooty01", SystemAdministrator);
-  state_.registry.registerAccount(makeAccount("admin01", "secret1", Simple, Administrator));
+  state().registry.registerAccount(makeAccount("admin01", "secret1", Simple, Administrator));
   std::string rule(79, '-');
   std::string head = std::string("\n") + msg::kUserListHeading + "\n\n" + rule;
   EXPECT_EQ(head + "\n" + kOk, run("user").out);
   for (std::string name : {"user001", "user002", "user003", "a_name_of_25_bytes_exactl"}) {
-    state_.registry.registerAccount(makeAccount(name, "secret1", Simple, User));
+    state().registry.registerAccount(makeAccount(name, "secret1", Simple, User));
   }
   std::string pad(18, ' ');
   EXPECT_EQ(head + "\nuser001" + pad + "user002" + pad + "user003" + pad +
@@ -159,7 +159,7 @@ TEST_F(ShellSession, AdddirAsksForTheGroupWhenNoneIsTyped) {
   SessionOutput result = run("adddir", "mail\n");
   EXPECT_EQ(std::string(msg::kAskGroup) + kOk, result.out);
   EXPECT_EQ(failure(msg::kIllegalCharacter), run("adddir", "a\\b\n").err);
-  EXPECT_EQ(1u, state_.operatorAccount().groups.size());
+  EXPECT_EQ(1u, state().operatorAccount().groups.size());
 }
 
 TEST_F(ShellSession, GroupIdsAreNeverReused) {
@@ -170,7 +170,7 @@ TEST_F(ShellSession, GroupIdsAreNeverReused) {
   EXPECT_EQ(failure(msg::kGroupExists), run("adddir a").err);
   run("deldir b", "y\n");
   run("adddir c");
-  const UserAccount& account = state_.operatorAccount();
+  const UserAccount& account = state().operatorAccount();
   ASSERT_EQ(2u, account.groups.size());
   EXPECT_EQ(11, account.groups[0].id);
   EXPECT_EQ(14, account.groups[1].id);
@@ -187,7 +187,7 @@ TEST_F(ShellSession, AddpasswordDialogueBuildsTheInfo) {
                 more + msg::kAskInfoType + msg::kAskInfoContent + more + kOk,
             result.out);
   EXPECT_EQ(std::string(msg::kWrongAnswer) + "\n", result.err);
-  EXPECT_EQ("url\nx.org", state_.operatorAccount().groups[0].entries[0].info);
+  EXPECT_EQ("url\nx.org", state().operatorAccount().groups[0].entries[0].info);
 }
 
 TEST_F(ShellSession, AddpasswordChecksGroupsAndDuplicates) {
@@ -209,10 +209,10 @@ TEST_F(ShellSession, DeletionsAskForConfirmation) {
   std::string question = std::string(msg::kConfirmDeleteEntry) + "\n";
   SessionOutput declined = run("delpassword mail me", "x\nn\n");
   EXPECT_EQ(question + msg::kAnswerAgain + question, declined.out);
-  EXPECT_EQ(1u, state_.operatorAccount().groups[0].entries.size());
+  EXPECT_EQ(1u, state().operatorAccount().groups[0].entries.size());
   EXPECT_EQ(failure(msg::kEntryMissing), run("delpassword mail you", "y\n").err);
   EXPECT_EQ(question + kOk, run("delpassword mail me", "Y\n").out);
-  EXPECT_EQ(0, state_.operatorAccount().groups[0].entryCount);
+  EXPECT_EQ(0, state().operatorAccount().groups[0].entryCount);
   std::string groupQuestion =
       std::string(msg::kWarnDeleteGroup) + "\n" + msg::kConfirmDeleteGroup + "\n";
   SessionOutput noGroup = run("deldir", "Y \n\ny\n");
@@ -227,16 +227,16 @@ TEST_F(ShellSession, EndOfInputInsideAQuestionCancelsTheCommand) {
   run("adddir mail");
   SessionOutput result = run("deldir mail");
   EXPECT_EQ("", result.err);
-  EXPECT_EQ(1u, state_.operatorAccount().groups.size());
+  EXPECT_EQ(1u, state().operatorAccount().groups.size());
   run("addpassword", "mail\nme\npw\n");
-  EXPECT_TRUE(state_.operatorAccount().groups[0].entries.empty());
+  EXPECT_TRUE(state().operatorAccount().groups[0].entries.empty());
 }
 
 TEST_F(ShellSession, SetpasswordTakesOnlyTheFirstWord) {
   logIn("rooty01", SystemAdministrator);
   EXPECT_EQ(failure(msg::kPasswordTooShort), run("setpassword").err);
   EXPECT_EQ(kOk, run("setpassword newpass1 ignored\\").out);
-  EXPECT_EQ("newpass1", state_.operatorAccount().password);
+  EXPECT_EQ("newpass1", state().operatorAccount().password);
 }
 
 TEST_F(ShellSession, SetmodeChangesTheOperatorsMode) {
@@ -244,7 +244,7 @@ TEST_F(ShellSession, SetmodeChangesTheOperatorsMode) {
   EXPECT_EQ(failure(msg::kUnknownMode), run("setmode Simple").err);
   EXPECT_EQ(failure(msg::kBadArguments), run("setmode").err);
   EXPECT_EQ(kOk, run("setmode unencrypted").out);
-  EXPECT_EQ(Unencrypted, state_.operatorAccount().mode);
+  EXPECT_EQ(Unencrypted, state().operatorAccount().mode);
 }
 
 TEST_F(ShellSession, AccountCommandsCheckTheirArguments) {
@@ -263,7 +263,7 @@ TEST_F(ShellSession, AdduserAsksWhenNothingIsTyped) {
   logIn("rooty01", SystemAdministrator);
   SessionOutput result = run("adduser", "bobby01\nsecret1\nsimple\n");
   EXPECT_EQ(std::string(msg::kAskUserName) + msg::kAskPassword + msg::kAskMode + kOk, result.out);
-  const UserAccount* bob = state_.registry.findUser("bobby01");
+  const UserAccount* bob = state().registry.findUser("bobby01");
   ASSERT_NE(nullptr, bob);
   EXPECT_EQ(Simple, bob->mode);
   EXPECT_EQ(User, bob->role);
@@ -283,9 +283,9 @@ TEST_F(ShellSession, DeletingAccounts) {
   SessionOutput admin = run("deluser admin01", "y\n");
   EXPECT_EQ("", admin.err);
   EXPECT_NE(std::string::npos, admin.out.find(kOk));
-  EXPECT_EQ(nullptr, state_.registry.findAccount("admin01"));
-  EXPECT_EQ(nullptr, state_.registry.findAccount("bobby01"));
-  EXPECT_EQ(std::vector<std::string>{"rooty01"}, state_.registry.names);
+  EXPECT_EQ(nullptr, state().registry.findAccount("admin01"));
+  EXPECT_EQ(nullptr, state().registry.findAccount("bobby01"));
+  EXPECT_EQ(std::vector<std::string>{"rooty01"}, state().registry.names);
 }
 
 TEST_F(ShellSession, AnAdministratorMayDeleteItself) {

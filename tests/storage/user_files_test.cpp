@@ -1,0 +1,140 @@
+#include "storage/user_files.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "model/messages.h"
+#include "storage/account_text.h"
+#include "storage/file_io.h"
+#include "temp_folder.h"
+
+namespace vellumkeep {
+namespace {
+
+class UserFilesTest : public ::testing::Test {
+ protected:
+  UserFilesTest() {
+    files_.dataPath = folder_.path();
+    files_.keyCodeTable("alice01");
+  }
+
+  static std::string contentsOf(const std::string& path) {
+    std::string contents;
+    EXPECT_TRUE(readFile(path, contents)) << path;
+    return contents;
+  }
+
+  UserAccount sampleAccount(int32_t mode) {
+    UserAccount account = makeAccount("alice01", "alicepw1", mode, User);
+    account.groups.push_back(Group{1, 1, "mail", {{"me@x.org", "pw~:;<", "url\nx.org"}}});
+    account.groupCount = 1;
+    account.lastGroupId = 1;
+    return account;
+  }
+
+  TempFolder folder_;
+  UserFiles files_;
+};
+
+TEST_F(UserFilesTest, PasswordFileKeepsItsMeaningUnderFreshFiller) {
+  files_.storePasswordFile("alice01", Simple, "alicepw1");
+  std::string first = contentsOf(files_.passwordFile("alice01"));
+  files_.storePasswordFile("alice01", Simple, "alicepw1");
+  EXPECT_NE(first, contentsOf(files_.passwordFile("alice01")));
+  std::string password;
+  EXPECT_EQ(Simple, files_.loadPasswordFile("alice01", password));
+  EXPECT_EQ("alicepw1", password);
+  std::string other;
+  EXPECT_THROW(files_.loadPasswordFile("nobody1", other), std::domain_error);
+}
+
+TEST_F(UserFilesTest, DataFileIsCodedOrPlainByMode) {
+  UserAccount account = sampleAccount(Simple);
+  files_.saveAccount(account);
+  std::string text = writeAccountText(account);
+  std::string coded = contentsOf(files_.dataFile("alice01"));
+  EXPECT_EQ(4 * text.size(), coded.size());
+  EXPECT_EQ(std::string::npos, coded.find_first_not_of("0123456789"));
+  EXPECT_EQ(text, files_.openWorkingFile(Simple, "alice01"));
+  EXPECT_EQ(text, contentsOf(files_.workingFile("alice01")));
+
+  account.mode = Unencrypted;
+  files_.saveAccount(account);
+  EXPECT_EQ(writeAccountText(account), contentsOf(files_.dataFile("alice01")));
+
+  struct stat status {};
+  ASSERT_EQ(0, ::stat(files_.workingFile("alice01").c_str(), &status));
+  EXPECT_EQ(0600u, status.st_mode & 0777);
+}
+
+TEST_F(UserFilesTest, MissingDataFileIsCorruption) {
+  EXPECT_THROW(files_.openWorkingFile(Simple, "alice01"), std::domain_error);
+}
+
+TEST_F(UserFilesTest, CodingErrorWritesNothing) {
+  UserAccount account = sampleAccount(Simple);
+  files_.saveAccount(account);
+  std::string before = contentsOf(files_.dataFile("alice01"));
+  account.groups[0].name = "\xD6\xD0";
+  EXPECT_THROW(files_.saveAccount(account), std::overflow_error);
+  EXPECT_EQ(before, contentsOf(files_.dataFile("alice01")));
+}
+
+TEST_F(UserFilesTest, PairSaveReplacesBothFiles) {
+  files_.saveAccount(sampleAccount(Simple));
+  files_.storePasswordFile("alice01", Simple, "alicepw1");
+  UserAccount changed = sampleAccount(Unencrypted);
+  changed.password = "newpass1";
+  files_.saveAccountAndPassword(changed);
+  std::string password;
+  EXPECT_EQ(Unencrypted, files_.loadPasswordFile("alice01", password));
+  EXPECT_EQ("newpass1", password);
+  EXPECT_EQ(writeAccountText(changed), contentsOf(files_.dataFile("alice01")));
+  EXPECT_FALSE(fileExists(files_.workingFile("alice01")));
+}
+
+TEST_F(UserFilesTest, PairSaveFailureKeepsTheOldPair) {
+  files_.saveAccount(sampleAccount(Simple));
+  files_.storePasswordFile("alice01", Simple, "alicepw1");
+  std::string oldData = contentsOf(files_.dataFile("alice01"));
+  std::string oldPassword = contentsOf(files_.passwordFile("alice01"));
+  // A folder where the new password file would go makes its write fail.
+  std::filesystem::create_directory(files_.passwordFile("alice01") + ".pending");
+  UserAccount changed = sampleAccount(Unencrypted);
+  EXPECT_THROW(files_.saveAccountAndPassword(changed), std::runtime_error);
+  EXPECT_EQ(oldData, contentsOf(files_.dataFile("alice01")));
+  EXPECT_EQ(oldPassword, contentsOf(files_.passwordFile("alice01")));
+  EXPECT_FALSE(fileExists(files_.dataFile("alice01") + ".pending"));
+}
+
+TEST_F(UserFilesTest, InterruptedPairIsFinishedOrUndoneAtTheNextLoad) {
+  files_.storePasswordFile("alice01", Simple, "oldpass1");
+  std::string pending = files_.passwordFile("alice01") + ".pending";
+  // Cut off before the data file was renamed: the old pair stands.
+  writeFilePrivately(files_.dataFile("alice01") + ".pending", "partial");
+  writeFilePrivately(pending, "0");
+  files_.completePendingSave("alice01");
+  EXPECT_FALSE(fileExists(files_.dataFile("alice01") + ".pending"));
+  EXPECT_FALSE(fileExists(pending));
+  std::string password;
+  files_.loadPasswordFile("alice01", password);
+  EXPECT_EQ("oldpass1", password);
+  // Cut off after the data file was renamed: the new password file takes its place.
+  std::string newFile = contentsOf(files_.passwordFile("alice01"));
+  files_.storePasswordFile("alice01", Unencrypted, "newpass1");
+  std::string newer = contentsOf(files_.passwordFile("alice01"));
+  writeFilePrivately(files_.passwordFile("alice01"), newFile);
+  writeFilePrivately(pending, newer);
+  files_.completePendingSave("alice01");
+  password.clear();
+  EXPECT_EQ(Unencrypted, files_.loadPasswordFile("alice01", password));
+  EXPECT_EQ("newpass1", password);
+  EXPECT_FALSE(fileExists(pending));
+}
+
+}  // namespace
+}  // namespace vellumkeep
