@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "expect_error.h"
 #include "model/messages.h"
 #include "session_fixture.h"
 
@@ -16,12 +17,7 @@ class ExecutorTest : public SessionTest {
     state().opcodeStack = {code};
     state().argumentStack.clear();
     for (std::string& word : words) state().argumentStack.push_back({1, word});
-    try {
-      executeCommand(state());
-    } catch (const std::runtime_error& e) {
-      return e.what();
-    }
-    return "ok";
+    return errorText<std::runtime_error>([&] { executeCommand(state()); });
   }
 
   std::vector<std::string> stack() const {
@@ -48,16 +44,16 @@ TEST_F(ExecutorTest, GuardsLeaveTheCodeAndRunNothing) {
 
 TEST_F(ExecutorTest, OperationsLeaveTheirLayoutCodeAndRows) {
   logIn("alice01", User);
-  EXPECT_EQ("ok", execute(4, {"mode"}));
+  EXPECT_EQ("(no error)", execute(4, {"mode"}));
   EXPECT_TRUE(state().opcodeStack.empty());
   EXPECT_EQ((Texts{"0", "unencrypted", "simple"}), stack());
-  EXPECT_EQ("ok", execute(7, {"adddir", "mail"}));
+  EXPECT_EQ("(no error)", execute(7, {"adddir", "mail"}));
   EXPECT_EQ(Texts{"7"}, stack());
-  EXPECT_EQ("ok", execute(0, {"dir"}));
+  EXPECT_EQ("(no error)", execute(0, {"dir"}));
   EXPECT_EQ((Texts{"1", "mail"}), stack());
-  EXPECT_EQ("ok", execute(0, {"dir", "mail"}));
+  EXPECT_EQ("(no error)", execute(0, {"dir", "mail"}));
   EXPECT_EQ((Texts{"0", "mail", "0"}), stack());
-  EXPECT_EQ("ok", execute(13, {"setmode", "simple"}));
+  EXPECT_EQ("(no error)", execute(13, {"setmode", "simple"}));
   EXPECT_EQ(Texts{"12"}, stack());
   EXPECT_EQ(msg::kInvalidArgument, execute(4, {}));
 }
@@ -69,7 +65,7 @@ TEST_F(ExecutorTest, ArgumentCountsAreChecked) {
   EXPECT_EQ(msg::kBadArguments, execute(13, {}));
   EXPECT_EQ(msg::kBadQueryArguments, execute(2, {"password", "g", "a", "b"}));
   EXPECT_EQ(msg::kMissingArgument, execute(5, {}));
-  EXPECT_EQ("ok", execute(3, {"user", "more"}));
+  EXPECT_EQ("(no error)", execute(3, {"user", "more"}));
   EXPECT_EQ((Texts{"4", "alice01"}), stack());
 }
 

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "expect_error.h"
 #include "model/messages.h"
 #include "session_fixture.h"
 
@@ -30,12 +31,7 @@ class CommandParserTest : public SessionTest {
   }
 
   std::string error(const std::string& line, const std::string& answers = "") {
-    try {
-      parse(line, answers);
-    } catch (const std::runtime_error& e) {
-      return e.what();
-    }
-    return "(no error)";
+    return errorText<std::runtime_error>([&] { parse(line, answers); });
   }
 };
 

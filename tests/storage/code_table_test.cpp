@@ -11,20 +11,11 @@
 #include <vector>
 
 #include "model/charsets.h"
+#include "expect_error.h"
 #include "model/messages.h"
 
 namespace vellumkeep {
 namespace {
-
-template <typename Error, typename Action>
-void expectError(Action action, const char* message) {
-  try {
-    action();
-    ADD_FAILURE() << "no error thrown, expected " << message;
-  } catch (const Error& error) {
-    EXPECT_STREQ(error.what(), message);
-  }
-}
 
 std::string randomName(std::mt19937& random, std::string_view charset) {
   std::string name(random() % 12 + 1, ' ');

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "expect_error.h"
 #include "model/messages.h"
 #include "storage/config_file.h"
 #include "storage/file_io.h"
@@ -15,19 +16,14 @@ namespace vellumkeep {
 namespace {
 
 std::string errorOf(const std::string& config, const std::string& data, const std::string& pw) {
-  try {
-    createInstallation(config, data, pw);
-  } catch (const std::runtime_error& e) {
-    return e.what();
-  }
-  return "ok";
+  return errorText<std::runtime_error>([&] { createInstallation(config, data, pw); });
 }
 
 TEST(InstallationTest, CreatesConfigAndRootFiles) {
   TempFolder folder;
   std::string config = folder.path() + "Config.ini";
   std::string data = normalizeDataFolder(folder.path() + "data");
-  ASSERT_EQ("ok", errorOf(config, data, "rootpw1"));
+  ASSERT_EQ("(no error)", errorOf(config, data, "rootpw1"));
   std::string dataPath;
   std::vector<std::string> names;
   readConfig(config, dataPath, names);

@@ -8,20 +8,11 @@
 #include <vector>
 
 #include "model/charsets.h"
+#include "expect_error.h"
 #include "model/messages.h"
 
 namespace vellumkeep {
 namespace {
-
-template <typename Error, typename Action>
-void expectError(Action action, const char* message) {
-  try {
-    action();
-    ADD_FAILURE() << "no error thrown, expected " << message;
-  } catch (const Error& error) {
-    EXPECT_STREQ(error.what(), message);
-  }
-}
 
 CodeTable keyedTable(std::string_view name) {
   CodeTable table;
