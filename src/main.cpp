@@ -4,21 +4,37 @@
 #include <exception>
 #include <iostream>
 
+#include "model/messages.h"
 #include "platform/console.h"
+#include "platform/instance_lock.h"
 #include "platform/terminal.h"
 #include "program_state.h"
 #include "shell/login.h"
 #include "shell/shell.h"
 #include "storage/working_files.h"
 
+namespace {
+
+constexpr char kConfigPath[] = "Config.ini";
+constexpr char kLockPath[] = "Config.ini.lock";
+
+}  // namespace
+
 int main() {
   using namespace vellumkeep;
+  protectProcessMemory();
   std::ios::sync_with_stdio(false);
   Console console(std::cin, std::cout, encodingFor(STDOUT_FILENO), std::cerr,
                   encodingFor(STDERR_FILENO), isTerminal(STDIN_FILENO));
   console.setOutputIsTerminal(isTerminal(STDOUT_FILENO));
+  InstanceLock lock(kLockPath);
+  if (lock.result() != InstanceLock::Result::kAcquired) {
+    bool busy = lock.result() == InstanceLock::Result::kHeldElsewhere;
+    console.err.text(busy ? msg::kInstallationBusy : msg::kInstallationUnlockable).endLine();
+    return 1;
+  }
   try {
-    ProgramState state(console, "Config.ini");
+    ProgramState state(console, kConfigPath);
     startUp(state);
     login(state);
     runShell(state);

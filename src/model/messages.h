@@ -71,6 +71,10 @@ inline constexpr char kEntryAccount[] = "账号:";
 inline constexpr char kEntryPassword[] = "密码:";
 inline constexpr char kUserListHeading[] = "\\\\user_system 的用户账户";
 
+// Start-up.
+inline constexpr char kInstallationBusy[] = "另一个 Vellumkeep 进程正在使用此安装，请先结束它。";
+inline constexpr char kInstallationUnlockable[] = "无法锁定此安装（Config.ini.lock），程序未启动。";
+
 // The first-account tool.
 inline constexpr char kInitAskPassword[] = "请输入root的密码: ";
 inline constexpr char kInitAskAgain[] = "请再次输入root的密码: ";
