@@ -83,16 +83,15 @@ int pushRemainingWords(ProgramState& state, Test test) {
   return count;
 }
 
-std::string askText(ProgramState& state, const char* question) {
+// Writes `question` and reads the answer; a secret is read without echo on a terminal.
+std::string ask(ProgramState& state, const char* question, bool secret = false) {
   prompt(state, question);
-  std::string answer = state.console.readLine();
-  requireText(answer);
-  return answer;
+  return secret ? state.console.readSecretLine() : state.console.readLine();
 }
 
-std::string askSecretText(ProgramState& state, const char* question) {
-  prompt(state, question);
-  std::string answer = state.console.readSecretLine();
+// An answer that must consist of text bytes.
+std::string askText(ProgramState& state, const char* question, bool secret = false) {
+  std::string answer = ask(state, question, secret);
   requireText(answer);
   return answer;
 }
@@ -104,18 +103,13 @@ CommandCode parseNewAccount(ProgramState& state, const CommandSpec& spec) {
   });
   checkPermission(state, spec);
   if (typed > 0) return spec.code;
-  prompt(state, msg::kAskUserName);
-  std::string name = state.console.readLine();
+  std::string name = ask(state, msg::kAskUserName);
   checkUserName(name);
   push(state, name);
-  prompt(state, msg::kAskPassword);
-  std::string password = state.console.readSecretLine();
+  std::string password = ask(state, msg::kAskPassword, true);
   checkPassword(password);
   push(state, password);
-  if (spec.code == kAddUserCode) {
-    prompt(state, msg::kAskMode);
-    push(state, state.console.readLine());
-  }
+  if (spec.code == kAddUserCode) push(state, ask(state, msg::kAskMode));
   return spec.code;
 }
 
@@ -161,7 +155,7 @@ CommandCode parseNewEntry(ProgramState& state, const CommandSpec& spec) {
   }
   push(state, askText(state, msg::kAskTargetGroup));
   push(state, askText(state, msg::kAskUserName));
-  push(state, askSecretText(state, msg::kAskPassword));
+  push(state, askText(state, msg::kAskPassword, true));
   while (askMoreInfo(state)) {
     items.push_back(askText(state, msg::kAskInfoType));
     items.push_back(askText(state, msg::kAskInfoContent));
