@@ -1,6 +1,7 @@
 #include "exec/account_operations.h"
 
 #include <stdexcept>
+#include <utility>
 
 #include "exec/executor.h"
 #include "model/messages.h"
@@ -26,18 +27,42 @@ void refuseTakenName(ProgramState& state, const std::string& name) {
   }
 }
 
+// Registers the account and writes its files; a failed write unregisters it again, so that
+// a later Config.ini never lists an account without files.
 void createAccount(ProgramState& state, const std::string& name, const std::string& password,
                    int32_t role) {
   state.registry.registerAccount(makeAccount(name, password, Simple, role));
-  saveNewAccount(state, name);
+  try {
+    saveNewAccount(state, name);
+  } catch (const std::runtime_error&) {
+    state.registry.removeAccount(name);
+    throw;
+  }
 }
 
+// The account leaves memory only once its files are gone, so that a failed deletion is not
+// carried out silently by the next write of Config.ini.
 void deleteAccount(ProgramState& state, int layout) {
   Arguments args = takeArguments(state);
   pushResultMarker(state, layout);
   if (args.count != 2) throw std::runtime_error(msg::kBadArguments);
-  state.registry.removeAccount(args.values[0]);
-  deleteAccountFiles(state, args.values[0]);
+  const std::string& name = args.values[0];
+  state.registry.checkRemovable(name);
+  deleteAccountFiles(state, name);
+  state.registry.removeAccount(name);
+}
+
+// Sets a field of the Operator's account and saves both its files. A save that fails leaves
+// the old files in force, so the field gets its old value back and memory keeps matching them.
+template <typename T>
+void changeOwnAccount(ProgramState& state, T UserAccount::*field, T value) {
+  T old = std::exchange(state.operatorAccount().*field, std::move(value));
+  try {
+    saveOperatorAccount(state);
+  } catch (const std::runtime_error&) {
+    state.operatorAccount().*field = std::move(old);
+    throw;
+  }
 }
 
 // The argument of setmode and setpassword.
@@ -90,14 +115,11 @@ void setMode(ProgramState& state) {
   } else {
     throw std::runtime_error(msg::kUnknownMode);
   }
-  state.operatorAccount().mode = mode;
-  saveOperatorAccount(state);
+  changeOwnAccount(state, &UserAccount::mode, mode);
 }
 
 void setPassword(ProgramState& state) {
-  std::string password = takeOwnAccountArgument(state);
-  state.operatorAccount().password = password;
-  saveOperatorAccount(state);
+  changeOwnAccount(state, &UserAccount::password, takeOwnAccountArgument(state));
 }
 
 }  // namespace vellumkeep

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "model/messages.h"
 
@@ -55,17 +56,19 @@ void AccountRegistry::registerAccount(const UserAccount& account) {
   loadAccountFromScratch(account);
 }
 
-void AccountRegistry::removeAccount(std::string_view name) {
+void AccountRegistry::checkRemovable(std::string_view name) {
   if (name == kRootName) throw std::runtime_error(msg::kCannotDeleteRoot);
   if (name == kSystemName) throw std::runtime_error(msg::kCannotDeleteSystem);
+  if (!findAccount(name)) throw std::runtime_error(msg::kNoSuchUser);
+}
+
+void AccountRegistry::removeAccount(std::string_view name) {
+  checkRemovable(name);
+  eraseFirstName(names, name);
   if (UserAccount* user = findUser(name)) {
-    eraseFirstName(names, name);
     eraseAccount(users, user);
-  } else if (UserAccount* admin = findAdministrator(name)) {
-    eraseFirstName(names, name);
-    eraseAccount(administrators, admin);
   } else {
-    throw std::runtime_error(msg::kNoSuchUser);
+    eraseAccount(administrators, findAdministrator(name));
   }
 }
 
@@ -75,6 +78,15 @@ void AccountRegistry::loadAccountFromScratch(const UserAccount& scratch) {
   } else if (scratch.role == User) {
     users.push_back(scratch);
   }
+}
+
+void AccountRegistry::loadAccountFromScratch(UserAccount&& scratch) {
+  if (scratch.role == SystemAdministrator || scratch.role == Administrator) {
+    administrators.push_back(std::move(scratch));
+  } else if (scratch.role == User) {
+    users.push_back(std::move(scratch));
+  }
+  scratch = UserAccount();
 }
 
 void AccountRegistry::copyAccountToScratch(std::string_view name, UserAccount& scratch) {

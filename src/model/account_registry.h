@@ -36,12 +36,17 @@ class AccountRegistry {
   // Appends the name to `names` and files a copy of the account by its role.
   void registerAccount(const UserAccount& account);
 
+  // Throws the refusal of removeAccount for `name`, if any.
+  void checkRemovable(std::string_view name);
+
   // Removes a loaded account and one occurrence of its name. Refuses "root", "system"
   // and names without a loaded account, changing nothing.
   void removeAccount(std::string_view name);
 
   // Files a copy of `scratch` by its role (2 or 4: administrators, 8: users, else nowhere).
   void loadAccountFromScratch(const UserAccount& scratch);
+  // As above, moving the account out of `scratch`, which is left empty.
+  void loadAccountFromScratch(UserAccount&& scratch);
 
   // Copies the loaded account `name` into `scratch`; it must be loaded.
   void copyAccountToScratch(std::string_view name, UserAccount& scratch);

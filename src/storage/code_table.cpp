@@ -1,6 +1,7 @@
 #include "storage/code_table.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 #include "model/messages.h"
@@ -49,6 +50,23 @@ int32_t groupNumber(const char (&group)[4]) {
   return number;
 }
 
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "fourDigitNumber reads little-endian");
+
+// The number that four digit bytes spell, read as they lie in memory (first digit in the
+// lowest byte); kNotDigits when any byte is no digit.
+constexpr uint32_t kNotDigits = 0xFFFFFFFF;
+
+uint32_t fourDigitNumber(uint32_t group) {
+  const uint32_t values = group - 0x30303030u;
+  // Each byte must lie in '0'..'9': subtracting '0' leaves no borrow and a value below 10.
+  if (((group & 0xF0F0F0F0u) | ((values + 0x76767676u) & 0x80808080u)) != 0x30303030u) {
+    return kNotDigits;
+  }
+  // Pairs of digits, then the pairs: first byte is the most significant digit.
+  const uint32_t pairs = (values * 10 + (values >> 8)) & 0x00FF00FFu;
+  return (pairs & 0xFF) * 100 + (pairs >> 16);
+}
+
 }  // namespace
 
 std::size_t skipWhitespace(std::string_view text, std::size_t pos) {
@@ -80,7 +98,15 @@ void CodeTable::rebuildLookups() {
       numberToByte_[it->code] = static_cast<char>(it->character);
     }
   }
-  for (int32_t byte = 0; byte < 128; ++byte) byteToNumber_[byte] = encodedNumber(byte);
+  byteToDigits_.fill(0);
+  for (int32_t byte = 0; byte < 128; ++byte) {
+    const int32_t number = encodedNumber(byte);
+    if (number >= kCodeLimit) continue;
+    const char digits[4] = {
+        static_cast<char>('0' + number / 1000), static_cast<char>('0' + number / 100 % 10),
+        static_cast<char>('0' + number / 10 % 10), static_cast<char>('0' + number % 10)};
+    std::memcpy(&byteToDigits_[byte], digits, 4);
+  }
 }
 
 int32_t CodeTable::encodedNumber(int32_t byte) const {
@@ -94,15 +120,16 @@ int32_t CodeTable::encodedNumber(int32_t byte) const {
   return number;
 }
 
-void CodeTable::appendCode(char c, std::string& out) const {
+void CodeTable::throwCodingError(char c) const {
   const auto byte = static_cast<unsigned char>(c);
   if (byte >= 0x80) throw std::overflow_error(msg::kNonAscii);
-  const int32_t number = byteToNumber_[byte];
-  if (number >= kCodeLimit) throw std::underflow_error(msg::kValueTooLarge);
-  const char digits[4] = {
-      static_cast<char>('0' + number / 1000), static_cast<char>('0' + number / 100 % 10),
-      static_cast<char>('0' + number / 10 % 10), static_cast<char>('0' + number % 10)};
-  out.append(digits, 4);
+  throw std::underflow_error(msg::kValueTooLarge);
+}
+
+void CodeTable::appendCode(char c, std::string& out) const {
+  const uint32_t digits = byteToDigits_[static_cast<unsigned char>(c)];
+  if (digits == 0) throwCodingError(c);
+  out.append(reinterpret_cast<const char*>(&digits), 4);
 }
 
 std::string CodeTable::encodeChar(char c) const {
@@ -117,9 +144,19 @@ std::string CodeTable::encodeDigit(int d) const {
 
 std::string CodeTable::encode(std::string_view plain) const {
   std::string out;
-  out.reserve(plain.size() * 4);
-  for (char c : plain) appendCode(c, out);
+  encodeInto(plain, out);
   return out;
+}
+
+void CodeTable::encodeInto(std::string_view plain, std::string& coded) const {
+  coded.resize(plain.size() * 4);
+  char* out = coded.data();
+  for (char c : plain) {
+    const uint32_t digits = byteToDigits_[static_cast<unsigned char>(c)];
+    if (digits == 0) throwCodingError(c);
+    std::memcpy(out, &digits, 4);
+    out += 4;
+  }
 }
 
 bool CodeTable::decodeChar(std::string_view text, std::size_t& pos, char& out) const {
@@ -140,11 +177,34 @@ bool CodeTable::decodeChar(std::string_view text, std::size_t& pos, char& out) c
 
 std::string CodeTable::decode(std::string_view coded) const {
   std::string plain;
-  plain.reserve(coded.size() / 4);
-  std::size_t pos = 0;
-  char c = 0;
-  while (decodeChar(coded, pos, c)) plain.push_back(c);
+  decodeInto(coded, plain);
   return plain;
+}
+
+std::size_t CodeTable::decodeInto(std::string_view coded, std::string& plain) const {
+  const std::size_t size = coded.size();
+  // Every group takes four bytes at least, so a quarter of the input is room enough.
+  const std::size_t kept = plain.size();
+  plain.resize(kept + size / 4);
+  char* out = plain.data() + kept;
+  std::size_t pos = 0;
+  for (;;) {
+    // Four digits in a row, the usual case, are read at once; anything else goes the slow way.
+    while (pos + 4 <= size) {
+      uint32_t group;
+      std::memcpy(&group, coded.data() + pos, 4);
+      const uint32_t number = fourDigitNumber(group);
+      if (number >= kCodeLimit) break;
+      *out++ = numberToByte_[number];
+      pos += 4;
+    }
+    const std::size_t start = skipWhitespace(coded, pos);
+    if (!decodeChar(coded, pos, *out)) {
+      plain.resize(static_cast<std::size_t>(out - plain.data()));
+      return start;
+    }
+    ++out;
+  }
 }
 
 }  // namespace vellumkeep

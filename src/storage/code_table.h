@@ -43,12 +43,19 @@ class CodeTable {
   std::string encodeDigit(int d) const;
   // Every byte coded, in order; throws as encodeChar.
   std::string encode(std::string_view plain) const;
+  // Replaces `coded` with the codes of every byte of `plain`; throws as encodeChar, leaving
+  // `coded` unspecified. For coding a long text piece by piece into one reused buffer.
+  void encodeInto(std::string_view plain, std::string& coded) const;
 
   // Reads four characters from `text` at `pos`, skipping whitespace before each, and decodes
   // them into `out`. Returns false, without a value, when fewer than four remain.
   bool decodeChar(std::string_view text, std::size_t& pos, char& out) const;
   // Every group decoded; a trailing group of fewer than four characters is dropped.
   std::string decode(std::string_view coded) const;
+  // Appends to `plain` every whole group of `coded` and returns how many bytes of `coded`
+  // that took, whitespace after the last group included: what is left is a group cut short,
+  // to be put in front of the next piece. For decoding a long file piece by piece.
+  std::size_t decodeInto(std::string_view coded, std::string& plain) const;
 
   const std::array<CodePair, kSize>& pairs() const { return pairs_; }
 
@@ -57,10 +64,12 @@ class CodeTable {
 
   void rebuildLookups();
   int32_t encodedNumber(int32_t byte) const;
+  [[noreturn]] void throwCodingError(char c) const;
 
   std::array<CodePair, kSize> pairs_;
-  // Number written for each byte below 0x80.
-  std::array<int32_t, 128> byteToNumber_;
+  // The four digits written for each byte, as they lie in memory; 0 for a byte that cannot
+  // be coded (no code consists of zero bytes).
+  std::array<uint32_t, 256> byteToDigits_;
   // Byte read back for each four-digit number.
   std::array<char, kCodeLimit> numberToByte_;
 };

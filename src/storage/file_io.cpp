@@ -75,13 +75,22 @@ bool writeAll(int fd, std::string_view contents) {
   return true;
 }
 
+// Opens `path` for writing, created or emptied, with owner-only permissions; -1 on failure.
+int openPrivateFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, kPrivateMode);
+  // An existing file keeps its old permissions through open.
+  if (fd >= 0 && ::fchmod(fd, kPrivateMode) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 // Creates or empties `path` with owner-only permissions and writes `contents`; with `sync`,
 // the data reach the disk before the file is closed.
 bool writePrivateFile(const std::string& path, std::string_view contents, bool sync) {
-  FileDescriptor file(::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, kPrivateMode));
+  FileDescriptor file(openPrivateFile(path));
   if (!file.valid()) return false;
-  // An existing file keeps its old permissions through open.
-  if (::fchmod(file.get(), kPrivateMode) != 0) return false;
   if (!writeAll(file.get(), contents)) return false;
   if (sync && ::fsync(file.get()) != 0) return false;
   return file.close();
@@ -96,7 +105,77 @@ void syncFolderOf(const std::string& path) {
   if (dir.valid()) ::fsync(dir.get());
 }
 
+// How much a durable FileWriter takes before it asks the disk to start writing.
+constexpr std::size_t kWritebackStep = std::size_t{1} << 20;
+
 }  // namespace
+
+FileWriter::FileWriter(const std::string& path, bool durable)
+    : fd_(openPrivateFile(path)), durable_(durable) {
+  if (fd_ < 0) throwWriteFailed();
+}
+
+FileWriter::~FileWriter() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+void FileWriter::write(std::string_view data) {
+  if (fd_ < 0 || !writeAll(fd_, data)) throwWriteFailed();
+  if (!durable_) return;
+  unflushed_ += data.size();
+  if (unflushed_ < kWritebackStep) return;
+  // Only a hint to start the writeback early: fsync in close() is what makes the data safe,
+  // so a failure here changes nothing.
+  ::sync_file_range(fd_, static_cast<off_t>(flushedUpTo_), static_cast<off_t>(unflushed_),
+                    SYNC_FILE_RANGE_WRITE);
+  flushedUpTo_ += unflushed_;
+  unflushed_ = 0;
+}
+
+void FileWriter::close() {
+  const int fd = fd_;
+  fd_ = -1;
+  const bool synced = !durable_ || ::fsync(fd) == 0;
+  if (::close(fd) != 0 || !synced) throwWriteFailed();
+}
+
+FileReader::FileReader(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+  struct stat status {};
+  if (fd_ >= 0 && ::fstat(fd_, &status) == 0) size_ = static_cast<size_t>(status.st_size);
+}
+
+FileReader::~FileReader() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool FileReader::read(std::string& piece, size_t limit) {
+  piece.resize(limit);
+  for (;;) {
+    if (!ok()) {
+      piece.clear();
+      return false;
+    }
+    const ssize_t n = ::read(fd_, piece.data(), limit);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) failed_ = true;
+    piece.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return n > 0;
+  }
+}
+
+AtomicFileWriter::Temporary::~Temporary() {
+  if (!renamed) removeFile(path);
+}
+
+AtomicFileWriter::AtomicFileWriter(const std::string& path)
+    : path_(path), temporary_{path + kTemporarySuffix}, file_(temporary_.path, true) {}
+
+void AtomicFileWriter::commit() {
+  file_.close();
+  if (std::rename(temporary_.path.c_str(), path_.c_str()) != 0) throwWriteFailed();
+  temporary_.renamed = true;
+  syncFolderOf(path_);
+}
 
 bool readFile(const std::string& path, std::string& contents) {
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
@@ -107,13 +186,9 @@ bool readFile(const std::string& path, std::string& contents) {
 }
 
 void writeFileAtomically(const std::string& path, std::string_view contents) {
-  const std::string temporary = path + kTemporarySuffix;
-  if (!writePrivateFile(temporary, contents, true) ||
-      std::rename(temporary.c_str(), path.c_str()) != 0) {
-    removeFile(temporary);
-    throwWriteFailed();
-  }
-  syncFolderOf(path);
+  AtomicFileWriter file(path);
+  file.write(contents);
+  file.commit();
 }
 
 void writeFilePrivately(const std::string& path, std::string_view contents) {
@@ -132,9 +207,24 @@ void removeFile(const std::string& path) {
   std::filesystem::remove(path, ignored);
 }
 
-void renameFile(const std::string& from, const std::string& to) {
-  if (std::rename(from.c_str(), to.c_str()) != 0) throwWriteFailed();
+bool removeFileIfPresent(const std::string& path) {
+  std::error_code error;
+  std::filesystem::remove(path, error);
+  return !error;
+}
+
+bool moveFile(const std::string& from, const std::string& to) {
+  if (std::rename(from.c_str(), to.c_str()) != 0) return false;
   syncFolderOf(to);
+  return true;
+}
+
+void renameFile(const std::string& from, const std::string& to) {
+  if (!moveFile(from, to)) throwWriteFailed();
+}
+
+std::string atomicTemporaryOf(const std::string& path) {
+  return path + kTemporarySuffix;
 }
 
 bool fileExists(const std::string& path) {

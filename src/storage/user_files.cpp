@@ -1,5 +1,7 @@
 #include "storage/user_files.h"
 
+#include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 #include "model/messages.h"
@@ -14,6 +16,12 @@ namespace {
 // Suffix of the two new files of saveAccountAndPassword while they wait to be renamed.
 constexpr char kPendingSuffix[] = ".pending";
 
+// Suffix of a password file set aside while its account's files are removed.
+constexpr char kRemovedSuffix[] = ".removed";
+
+// How much of a data file is read at a time while it is loaded.
+constexpr std::size_t kReadPiece = std::size_t{256} << 10;
+
 [[noreturn]] void throwCorrupt() {
   throw std::domain_error(msg::kCorruptUserData);
 }
@@ -23,6 +31,55 @@ std::string readUserFile(const std::string& path) {
   if (!readFile(path, contents)) throwCorrupt();
   return contents;
 }
+
+// The text of a data file, read a piece at a time: copied in mode unencrypted, decoded in
+// mode simple (a group cut at the end of a piece is carried over to the next), nothing in
+// any other mode.
+class DataFileText {
+ public:
+  // Throws the corruption error when the file cannot be opened.
+  DataFileText(const CodeTable& table, int32_t mode, const std::string& path)
+      : table_(table), mode_(mode), file_(path) {
+    if (!file_.ok()) throwCorrupt();
+  }
+
+  // At least the size of the whole text: a coded file holds four bytes for each of its bytes.
+  std::size_t sizeHint() const { return mode_ == Simple ? file_.size() / 4 : file_.size(); }
+
+  // Replaces `text` with the next piece, possibly empty; false at the end. Throws the
+  // corruption error when a read fails.
+  bool next(std::string& text) {
+    text.clear();
+    if (mode_ != Simple && mode_ != Unencrypted) return false;
+    const std::size_t pieceSize = std::min(kReadPiece, file_.size() + 1);
+    const bool more = file_.read(mode_ == Simple ? coded_ : text, pieceSize);
+    if (!file_.ok()) throwCorrupt();
+    if (!more || mode_ != Simple) return more;
+    if (carried_.empty()) {
+      carried_.assign(coded_, table_.decodeInto(coded_, text));
+    } else {
+      carried_ += coded_;
+      carried_.erase(0, table_.decodeInto(carried_, text));
+    }
+    return true;
+  }
+
+ private:
+  const CodeTable& table_;
+  int32_t mode_;
+  FileReader file_;
+  std::string coded_;
+  std::string carried_;
+};
+
+// Removes a file when it leaves scope, unless kept.
+struct RemoveUnlessKept {
+  const std::string& path;
+  bool keep = false;
+  ~RemoveUnlessKept() {
+    if (!keep) removeFile(path);
+  }
+};
 
 }  // namespace
 
@@ -55,64 +112,109 @@ int32_t UserFiles::loadPasswordFile(std::string_view name, std::string& password
 }
 
 std::string UserFiles::openWorkingFile(int32_t mode, std::string_view name) {
-  std::string data = readUserFile(dataFile(name));
+  DataFileText data(codeTable_, mode, dataFile(name));
+  if (mode != Simple && mode != Unencrypted) return std::string();
   std::string text;
-  if (mode == Simple) {
-    text = codeTable_.decode(data);
-  } else if (mode == Unencrypted) {
-    text = std::move(data);
-  } else {
-    return text;
-  }
+  text.reserve(data.sizeHint());
+  std::string piece;
+  while (data.next(piece)) text += piece;
   writeFilePrivately(workingFile(name), text);
   return text;
 }
 
-bool UserFiles::dataFileContents(int32_t mode, const std::string& text,
-                                 std::string& contents) const {
-  if (mode == Simple) {
-    contents = codeTable_.encode(text);
-  } else if (mode == Unencrypted) {
-    contents = text;
-  } else {
-    return false;
-  }
-  return true;
+void UserFiles::loadAccountText(int32_t mode, std::string_view name, UserAccount& scratch) {
+  DataFileText data(codeTable_, mode, dataFile(name));
+  // An unknown mode reads no text, and an empty text is short.
+  if (mode != Simple && mode != Unencrypted) throwCorrupt();
+  FileWriter working(workingFile(name), false);
+  readAccountText(
+      [&](std::string& piece) {
+        while (data.next(piece)) {
+          if (piece.empty()) continue;
+          working.write(piece);
+          return true;
+        }
+        return false;
+      },
+      data.sizeHint(), scratch);
+  working.close();
+}
+
+template <typename DataFile>
+void UserFiles::writeAccountFiles(const UserAccount& account, FileWriter& working,
+                                  DataFile* data) const {
+  std::string coded;
+  writeAccountText(account, [&](std::string_view piece) {
+    working.write(piece);
+    if (!data) return;
+    if (account.mode == Simple) {
+      codeTable_.encodeInto(piece, coded);
+      data->write(coded);
+    } else {
+      data->write(piece);
+    }
+  });
 }
 
 void UserFiles::saveAccount(const UserAccount& account) {
-  std::string text = writeAccountText(account);
-  std::string contents;
-  bool known = dataFileContents(account.mode, text, contents);
-  writeFilePrivately(workingFile(account.name), text);
-  if (known) writeFileAtomically(dataFile(account.name), contents);
+  const std::string working = workingFile(account.name);
+  RemoveUnlessKept workingOnFailure{working};
+  FileWriter workingText(working, false);
+  std::optional<AtomicFileWriter> data;
+  if (account.mode == Simple || account.mode == Unencrypted) data.emplace(dataFile(account.name));
+  writeAccountFiles(account, workingText, data ? &*data : nullptr);
+  workingText.close();
+  if (data) data->commit();
+  workingOnFailure.keep = true;
 }
 
 void UserFiles::saveAccountAndPassword(const UserAccount& account) {
   const std::string& name = account.name;
-  std::string text = writeAccountText(account);
-  std::string data;
-  bool known = dataFileContents(account.mode, text, data);
+  const bool known = account.mode == Simple || account.mode == Unencrypted;
   std::string password = passwordFileContents(account.mode, account.password);
-  writeFilePrivately(workingFile(name), text);
   std::string pendingData = dataFile(name) + kPendingSuffix;
   std::string pendingPassword = passwordFile(name) + kPendingSuffix;
-  try {
+  const std::string working = workingFile(name);
+  {
     // Both new files are whole on disk before either replaces an old one; the rename of
     // the data file is the moment the new pair counts (see completePendingSave).
-    if (known) writeFileDurably(pendingData, data);
+    RemoveUnlessKept dataOnFailure{pendingData};
+    RemoveUnlessKept passwordOnFailure{pendingPassword};
+    RemoveUnlessKept workingOnFailure{working};
+    FileWriter workingText(working, false);
+    std::optional<FileWriter> data;
+    if (known) data.emplace(pendingData, true);
+    writeAccountFiles(account, workingText, data ? &*data : nullptr);
+    workingText.close();
+    if (data) data->close();
     writeFileDurably(pendingPassword, password);
     if (known) renameFile(pendingData, dataFile(name));
-  } catch (const std::runtime_error&) {
-    removeFile(pendingData);
-    removeFile(pendingPassword);
-    throw;
+    dataOnFailure.keep = passwordOnFailure.keep = workingOnFailure.keep = true;
   }
-  renameFile(pendingPassword, passwordFile(name));
-  removeFile(workingFile(name));
+  // The new pair counts from here: should this rename fail, the next load finishes it.
+  static_cast<void>(moveFile(pendingPassword, passwordFile(name)));
+  removeFile(working);
+}
+
+bool UserFiles::removeAccountFiles(std::string_view name) {
+  const std::string password = passwordFile(name);
+  const std::string setAside = password + kRemovedSuffix;
+  // The password file is set aside first, so that a data file that cannot be removed can
+  // get it back: the account then stays whole.
+  const bool hadPassword = fileExists(password);
+  if (hadPassword && !moveFile(password, setAside)) return false;
+  if (!removeFileIfPresent(dataFile(name))) {
+    if (hadPassword) static_cast<void>(moveFile(setAside, password));
+    return false;
+  }
+  removeFile(setAside);
+  return true;
 }
 
 void UserFiles::completePendingSave(std::string_view name) {
+  // Plain or coded copies left by an interrupted save must not outlive it.
+  removeFile(atomicTemporaryOf(dataFile(name)));
+  removeFile(atomicTemporaryOf(passwordFile(name)));
   std::string pendingData = dataFile(name) + kPendingSuffix;
   std::string pendingPassword = passwordFile(name) + kPendingSuffix;
   if (fileExists(pendingData)) {

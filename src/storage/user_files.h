@@ -10,6 +10,7 @@
 
 #include "model/user_account.h"
 #include "storage/code_table.h"
+#include "storage/file_io.h"
 
 namespace vellumkeep {
 
@@ -36,22 +37,36 @@ class UserFiles {
   // written to the working file. Throws the corruption error when the data file is missing.
   std::string openWorkingFile(int32_t mode, std::string_view name);
 
+  // openWorkingFile and readAccountText in one pass: the data file is read, decoded, copied
+  // to the working file and parsed into `scratch` a piece at a time, so that neither the
+  // file nor the text is ever held whole. Throws the corruption error when the data file is
+  // missing, the mode unknown or the text short.
+  void loadAccountText(int32_t mode, std::string_view name, UserAccount& scratch);
+
   // Writes `account` as account text to its working file and replaces its data file in the
-  // account's mode. Coding errors are raised before anything is written.
+  // account's mode, piece by piece. On a failure (a coding error included) the old data file
+  // stays whole and the working file is removed.
   void saveAccount(const UserAccount& account);
 
   // Replaces the data file and the password file of `account` together: after a failure or
   // a crash at any moment, the next load finds both old files or both new ones.
   void saveAccountAndPassword(const UserAccount& account);
 
-  // Finishes or undoes a saveAccountAndPassword that a crash interrupted.
+  // Removes the data file and the password file of `name`, both or, as far as the file
+  // system allows, neither: false when they could not be removed. Missing files are no error.
+  bool removeAccountFiles(std::string_view name);
+
+  // Finishes or undoes a saveAccountAndPassword that a crash interrupted, and removes the
+  // temporaries of an interrupted atomic write.
   void completePendingSave(std::string_view name);
 
   std::string dataPath;  // the data folder: empty, or ending in a path separator
 
  private:
-  // The data file's contents for `text` in `mode`; false for a mode that writes nothing.
-  bool dataFileContents(int32_t mode, const std::string& text, std::string& contents) const;
+  // Writes the account text to `working` and, unless null, its data-file form in the account's
+  // mode to `data`, piece by piece.
+  template <typename DataFile>
+  void writeAccountFiles(const UserAccount& account, FileWriter& working, DataFile* data) const;
   std::string passwordFileContents(int32_t mode, std::string_view password);
 
   CodeTable codeTable_;

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
+#include "model/messages.h"
 #include "storage/account_text.h"
 #include "storage/config_file.h"
 #include "storage/file_io.h"
@@ -52,8 +54,9 @@ bool loadAccount(ProgramState& state, std::string_view name,
   std::string stored;
   int32_t mode = state.files.loadPasswordFile(name, stored);
   if (typed && *typed != stored) return false;
-  readAccountText(state.files.openWorkingFile(mode, name), state.scratchAccount);
-  state.registry.loadAccountFromScratch(state.scratchAccount);
+  state.files.loadAccountText(mode, name, state.scratchAccount);
+  // Moved, not copied: a large store is then never held twice.
+  state.registry.loadAccountFromScratch(std::move(state.scratchAccount));
   return true;
 }
 
@@ -65,6 +68,8 @@ void writeUserList(ProgramState& state) {
 
 void startUp(ProgramState& state) {
   readConfig(state.configPath, state.files.dataPath, state.registry.names);
+  // Plain text left by a run that was killed mid-command goes now, not at the user's login.
+  cleanAllWorkingFiles(state);
 }
 
 bool checkCredentials(ProgramState& state, std::string_view name, std::string_view typed) {
@@ -99,16 +104,16 @@ void cleanAllWorkingFiles(ProgramState& state) {
   for (const std::string& name : state.registry.names) removeFile(state.files.workingFile(name));
 }
 
+// The Operator's saves write the text straight from the registry's account: a copy into the
+// scratch account first would hold a large store twice and cost as much as the writing.
 void saveOperatorChange(ProgramState& state) {
-  state.registry.copyAccountToScratch(state.operatorName, state.scratchAccount);
-  state.files.saveAccount(state.scratchAccount);
+  state.files.saveAccount(state.operatorAccount());
 }
 
 void saveOperatorAccount(ProgramState& state) {
   OperatorKeyRestorer restorer(state);
   state.files.keyCodeTable(state.operatorName);
-  state.registry.copyAccountToScratch(state.operatorName, state.scratchAccount);
-  state.files.saveAccountAndPassword(state.scratchAccount);
+  state.files.saveAccountAndPassword(state.operatorAccount());
 }
 
 void saveNewAccount(ProgramState& state, std::string_view name) {
@@ -116,16 +121,27 @@ void saveNewAccount(ProgramState& state, std::string_view name) {
   WorkingFileRemover remover(state, name);
   state.registry.copyAccountToScratch(name, state.scratchAccount);
   state.files.keyCodeTable(name);
-  state.files.saveAccount(state.scratchAccount);
-  state.files.storePasswordFile(name, Simple, state.scratchAccount.password);
-  writeUserList(state);
+  try {
+    state.files.saveAccount(state.scratchAccount);
+    state.files.storePasswordFile(name, Simple, state.scratchAccount.password);
+    writeUserList(state);
+  } catch (const std::runtime_error&) {
+    // Config.ini does not list the account: no file of it may stay behind.
+    state.files.removeAccountFiles(name);
+    throw;
+  }
 }
 
 void deleteAccountFiles(ProgramState& state, std::string_view name) {
+  std::vector<std::string> remaining = state.registry.names;
+  auto listed = std::find(remaining.begin(), remaining.end(), name);
+  if (listed != remaining.end()) remaining.erase(listed);
   // Config.ini first: a crash in between leaves orphan files, never a listed user without.
-  writeUserList(state);
-  removeFile(state.files.passwordFile(name));
-  removeFile(state.files.dataFile(name));
+  writeConfig(state.configPath, state.files.dataPath, remaining);
+  if (!state.files.removeAccountFiles(name)) {
+    writeUserList(state);  // listed again, with its files
+    throw std::runtime_error(msg::kWriteFailed);
+  }
 }
 
 }  // namespace vellumkeep

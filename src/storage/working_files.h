@@ -36,10 +36,12 @@ void saveOperatorChange(ProgramState& state);
 // Writes both files of the Operator after a change of its mode or password.
 void saveOperatorAccount(ProgramState& state);
 
-// Writes the files of the newly registered account `name`, then Config.ini.
+// Writes the files of the newly registered account `name`, then Config.ini. On failure no
+// file of the account stays behind.
 void saveNewAccount(ProgramState& state, std::string_view name);
 
-// Writes Config.ini without the removed account `name`, then deletes its files.
+// Writes Config.ini without the account `name`, then deletes its files. On failure the
+// account stays listed with its files, and "文件写入失败!" is thrown.
 void deleteAccountFiles(ProgramState& state, std::string_view name);
 
 }  // namespace vellumkeep

@@ -629,13 +629,14 @@ TEST_F(ProgramConfigWriteFailure, FailedDeletionKeepsTheUsersFiles) {
   EXPECT_EQ(transcript("alice01", {"alice01 :\n\n"}), runAs("alice01", "alicepw1", {"dir"}).out);
 }
 
-// The new user's files are orphans while unlisted; adding the name again replaces them.
-TEST_F(ProgramConfigWriteFailure, FailedAddLeavesFilesThatALaterAddReplaces) {
+// A failed addition leaves no file of the unlisted user; adding the name again works.
+TEST_F(ProgramConfigWriteFailure, FailedAddLeavesNoFilesAndCanBeRepeated) {
   ProgramResult result = runAs("root", kRootPassword, {"adduser bob0001 bobpw001 simple"});
   EXPECT_EQ(shellError(msg::kWriteFailed), result.err);
   EXPECT_EQ(transcript("root", {""}), result.out);
   EXPECT_EQ(config_, readFile("Config.ini"));
-  expectOnlyUserFiles();
+  EXPECT_FALSE(exists(dataFile("bob0001")));
+  EXPECT_FALSE(exists(passwordFile("bob0001")));
 
   unblock();
   result = runAs("root", kRootPassword, {"adduser bob0001 bobpw002 simple"});
