@@ -1,0 +1,85 @@
+// make_installation FOLDER single NAME CREDENTIALS MODE
+// make_installation FOLDER admin USERS CREDENTIALS
+// Creates a benchmark installation in FOLDER (Config.ini and data/) directly through the
+// library. "single": root and the user NAME (password "benchpw1") holding CREDENTIALS
+// credentials in mode "simple" or "unencrypted". "admin": root, the administrator admin01
+// (password "adminpw1") and USERS users user0001... each holding CREDENTIALS credentials.
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "bench/bench_data.h"
+#include "model/account_registry.h"
+#include "storage/config_file.h"
+#include "storage/user_files.h"
+
+namespace {
+
+using namespace vellumkeep;
+
+constexpr char kUserPassword[] = "benchpw1";
+constexpr char kAdminPassword[] = "adminpw1";
+constexpr char kRootPassword[] = "rootpw12";
+
+void writeAccount(UserFiles& files, const UserAccount& account) {
+  files.keyCodeTable(account.name);
+  files.saveAccount(account);
+  files.storePasswordFile(account.name, account.mode, account.password);
+}
+
+int usage() {
+  std::fprintf(stderr,
+               "usage: make_installation FOLDER single NAME CREDENTIALS simple|unencrypted\n"
+               "       make_installation FOLDER admin USERS CREDENTIALS\n");
+  return 2;
+}
+
+int run(int argc, char** argv) {
+  if (argc < 5) return usage();
+  const std::string folder = std::string(argv[1]) + "/";
+  const std::string kind = argv[2];
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return usage();
+  UserFiles files;
+  files.dataPath = folder + "data/";
+  if (::mkdir(files.dataPath.c_str(), 0700) != 0 && errno != EEXIST) return usage();
+  std::vector<std::string> names{kRootName};
+  writeAccount(files, makeAccount(kRootName, kRootPassword, Simple, SystemAdministrator));
+  if (kind == "single" && argc == 6) {
+    const std::string mode = argv[5];
+    if (mode != kSimpleModeName && mode != kUnencryptedModeName) return usage();
+    names.push_back(argv[3]);
+    writeAccount(files, bench::makeBenchAccount(argv[3], kUserPassword,
+                                                mode == kSimpleModeName ? Simple : Unencrypted,
+                                                User, std::stoi(argv[4])));
+  } else if (kind == "admin") {
+    names.push_back("admin01");
+    writeAccount(files, makeAccount("admin01", kAdminPassword, Simple, Administrator));
+    const int users = std::stoi(argv[3]);
+    const int credentials = std::stoi(argv[4]);
+    for (int i = 1; i <= users; ++i) {
+      char name[16];
+      std::snprintf(name, sizeof name, "user%04d", i);
+      names.push_back(name);
+      writeAccount(files, bench::makeBenchAccount(name, kUserPassword, Simple, User, credentials));
+    }
+  } else {
+    return usage();
+  }
+  writeConfig(folder + "Config.ini", "data/", names);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return run(argc, argv);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "make_installation: %s\n", error.what());
+    return 1;
+  }
+}

@@ -1,0 +1,437 @@
+// session_bench: times the real program through pipes, as an operator at a console would use
+// it, and measures in the same run what the disk needs for the same bytes.
+//
+//   session_bench --program PATH --folder INSTALLATION --store LABEL --user NAME
+//                 --password PASSWORD --mode simple|unencrypted|admin --credentials N
+//                 [--runs N] [--changes N] [--queries N] [--change-ratio-target X]
+//                 [--login-target-ms X] [--query-target-ms X] [--memory-ratio-target X]
+//
+// Each run starts the program in INSTALLATION, logs in (timed from the start to the first
+// prompt), makes --changes changes (addpassword, then delpassword, each followed by the disk
+// limit for the data file's bytes), asks each query --queries times, reads the program's peak
+// memory, ends the input and checks the exit. Prints one CSV row per figure on standard
+// output; exits non-zero only when the program misbehaves (no prompt, an error message, a bad
+// exit, a data file that differs after the changes were undone), never for a missed target.
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "bench/bench_data.h"
+
+namespace {
+
+namespace bench = vellumkeep::bench;
+using Clock = std::chrono::steady_clock;
+constexpr int kPromptTimeoutMs = 120000;
+
+double millisecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+[[noreturn]] void fail(const std::string& what) {
+  throw std::runtime_error(what);
+}
+
+struct Options {
+  std::string program, folder, store, user, password, mode;
+  int credentials = 0;
+  int runs = 5;
+  int changes = 4;
+  int queries = 10;
+  double changeRatioTarget = 0, loginTargetMs = 0, queryTargetMs = 0, memoryRatioTarget = 0;
+};
+
+Options parseOptions(int argc, char** argv) {
+  Options o;
+  std::map<std::string, std::string> values;
+  for (int i = 1; i + 1 < argc; i += 2) values[argv[i]] = argv[i + 1];
+  auto text = [&](const char* key, std::string& out) {
+    if (values.count(key)) out = values[key];
+  };
+  auto number = [&](const char* key, auto& out) {
+    if (values.count(key)) out = static_cast<std::decay_t<decltype(out)>>(std::stod(values[key]));
+  };
+  text("--program", o.program);
+  text("--folder", o.folder);
+  text("--store", o.store);
+  text("--user", o.user);
+  text("--password", o.password);
+  text("--mode", o.mode);
+  number("--credentials", o.credentials);
+  number("--runs", o.runs);
+  number("--changes", o.changes);
+  number("--queries", o.queries);
+  number("--change-ratio-target", o.changeRatioTarget);
+  number("--login-target-ms", o.loginTargetMs);
+  number("--query-target-ms", o.queryTargetMs);
+  number("--memory-ratio-target", o.memoryRatioTarget);
+  if (o.program.empty() || o.folder.empty() || o.user.empty() || o.mode.empty()) {
+    fail("missing --program, --folder, --user or --mode");
+  }
+  return o;
+}
+
+// ---- files and the disk limit ----
+
+std::string readWhole(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) fail("cannot open " + path);
+  struct stat status {};
+  ::fstat(fd, &status);
+  std::string contents(static_cast<size_t>(status.st_size), '\0');
+  size_t used = 0;
+  while (used < contents.size()) {
+    ssize_t n = ::read(fd, contents.data() + used, contents.size() - used);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    used += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  contents.resize(used);
+  return contents;
+}
+
+void writeWhole(int fd, const std::string& contents) {
+  size_t done = 0;
+  while (done < contents.size()) {
+    ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) fail("limit write failed");
+    done += static_cast<size_t>(n);
+  }
+}
+
+// What the disk needs to replace a file of these bytes durably: a new file in the same folder,
+// written and synced, renamed over the old one, and the folder synced.
+double measureWriteLimit(const std::string& folder, const std::string& contents) {
+  const std::string target = folder + "limit.usr";
+  const std::string fresh = target + ".new";
+  const Clock::time_point start = Clock::now();
+  int fd = ::open(fresh.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd < 0) fail("cannot create " + fresh);
+  writeWhole(fd, contents);
+  if (::fsync(fd) != 0) fail("fsync failed");
+  ::close(fd);
+  if (::rename(fresh.c_str(), target.c_str()) != 0) fail("rename failed");
+  int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ::fsync(dir);
+  ::close(dir);
+  return millisecondsSince(start);
+}
+
+std::vector<std::string> filesToLoad(const Options& o, const std::string& dataFolder) {
+  std::vector<std::string> paths;
+  if (o.mode != "admin") {
+    paths = {dataFolder + o.user + ".usrpas", dataFolder + o.user + ".usr"};
+    return paths;
+  }
+  DIR* dir = ::opendir(dataFolder.c_str());
+  if (!dir) fail("cannot list " + dataFolder);
+  while (dirent* entry = ::readdir(dir)) {
+    std::string name = entry->d_name;
+    auto endsWith = [&](const std::string& s) {
+      return name.size() > s.size() && name.compare(name.size() - s.size(), s.size(), s) == 0;
+    };
+    if (endsWith(".usr") || endsWith(".usrpas")) paths.push_back(dataFolder + name);
+  }
+  ::closedir(dir);
+  return paths;
+}
+
+// What reading the same files into memory takes.
+double measureReadLimit(const std::vector<std::string>& paths) {
+  const Clock::time_point start = Clock::now();
+  size_t total = 0;
+  for (const std::string& path : paths) total += readWhole(path).size();
+  if (total == 0) fail("nothing to read");
+  return millisecondsSince(start);
+}
+
+// ---- the program under test ----
+
+class Session {
+ public:
+  Session(const std::string& program, const std::string& folder) {
+    int in[2], out[2], err[2];
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 ||
+        ::pipe2(err, O_CLOEXEC) != 0) {
+      fail("pipe failed");
+    }
+    pid_ = ::fork();
+    if (pid_ < 0) fail("fork failed");
+    if (pid_ == 0) {
+      ::dup2(in[0], STDIN_FILENO);
+      ::dup2(out[1], STDOUT_FILENO);
+      ::dup2(err[1], STDERR_FILENO);
+      if (::chdir(folder.c_str()) != 0) ::_exit(126);
+      char* const args[] = {const_cast<char*>(program.c_str()), nullptr};
+      ::execv(program.c_str(), args);
+      const char message[] = "session_bench: cannot start the program\n";
+      ::write(STDERR_FILENO, message, sizeof message - 1);
+      ::_exit(127);
+    }
+    ::close(in[0]);
+    ::close(out[1]);
+    ::close(err[1]);
+    in_ = in[1];
+    out_ = out[0];
+    err_ = err[0];
+  }
+
+  ~Session() {
+    closeInput();
+    if (out_ >= 0) ::close(out_);
+    if (err_ >= 0) ::close(err_);
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  void send(const std::string& text) { writeWhole(in_, text); }
+
+  // Reads until `marker` has appeared on standard output; fails on an error message, the end
+  // of the output or a timeout.
+  void waitFor(const std::string& marker) {
+    size_t from = 0;
+    for (;;) {
+      size_t found = out_text_.find(marker, from);
+      if (found != std::string::npos) {
+        out_text_.erase(0, found + marker.size());
+        break;
+      }
+      from = out_text_.size() >= marker.size() ? out_text_.size() - marker.size() + 1 : 0;
+      pollOnce();
+    }
+    if (!err_text_.empty()) fail("the program reported an error: " + err_text_);
+  }
+
+  void closeInput() {
+    if (in_ >= 0) ::close(in_);
+    in_ = -1;
+  }
+
+  // The program's peak resident memory so far, in bytes (VmHWM of its own address space).
+  // wait4's ru_maxrss would be no good here: Linux carries the resident size from before the
+  // exec into it, and that is a copy of this driver's memory, limit buffers included.
+  long peakMemory() const {
+    FILE* status = std::fopen(("/proc/" + std::to_string(pid_) + "/status").c_str(), "r");
+    if (!status) fail("cannot read the program's status");
+    char line[256];
+    long kib = -1;
+    while (std::fgets(line, sizeof line, status)) {
+      if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) break;
+    }
+    std::fclose(status);
+    if (kib < 0) fail("no VmHWM in the program's status");
+    return kib * 1024;
+  }
+
+  // Waits for the end; fails on a bad exit or an error message.
+  void finish() {
+    closeInput();
+    while (out_ >= 0 || err_ >= 0) pollOnce(true);
+    int status = 0;
+    if (::waitpid(pid_, &status, 0) != pid_) fail("waitpid failed");
+    pid_ = -1;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      fail("the program ended badly (status " + std::to_string(status) + "): " + err_text_);
+    }
+    if (!err_text_.empty()) fail("the program reported an error: " + err_text_);
+  }
+
+ private:
+  void pollOnce(bool untilEnd = false) {
+    pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
+    int ready = ::poll(fds, 2, kPromptTimeoutMs);
+    if (ready < 0 && errno == EINTR) return;
+    if (ready <= 0) fail("no answer from the program");
+    drain(fds[1], err_, err_text_);
+    if (!drain(fds[0], out_, out_text_) && !untilEnd) {
+      while (err_ >= 0) {
+        pollfd rest = {err_, POLLIN, 0};
+        if (::poll(&rest, 1, kPromptTimeoutMs) <= 0) break;
+        drain(rest, err_, err_text_);
+      }
+      fail("the program ended early: " + err_text_);
+    }
+  }
+
+  // Appends what the descriptor holds; false once it has reached its end (it is then closed).
+  static bool drain(const pollfd& p, int& fd, std::string& text) {
+    if (fd < 0) return false;
+    if (!(p.revents & (POLLIN | POLLHUP | POLLERR))) return true;
+    char buffer[65536];
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+      text.append(buffer, static_cast<size_t>(n));
+      return true;
+    }
+    if (n < 0 && errno == EINTR) return true;
+    ::close(fd);
+    fd = -1;
+    return false;
+  }
+
+  pid_t pid_ = -1;
+  int in_ = -1, out_ = -1, err_ = -1;
+  std::string out_text_, err_text_;
+};
+
+// ---- figures ----
+
+struct Summary {
+  double median = 0, min = 0, max = 0;
+  size_t count = 0;
+};
+
+Summary summarize(std::vector<double> samples) {
+  Summary s;
+  if (samples.empty()) return s;
+  std::sort(samples.begin(), samples.end());
+  size_t n = samples.size();
+  s.count = n;
+  s.min = samples.front();
+  s.max = samples.back();
+  s.median = n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
+  return s;
+}
+
+// One CSV row: store, figure, unit, samples, median, min, max, limit, ratio, target, verdict.
+// A target of 0 means none; `ratioTarget` says whether it bounds the ratio or the median.
+void printRow(const Options& o, const std::string& figure, const char* unit, const Summary& s,
+              double limit, double target, bool ratioTarget) {
+  const double ratio = limit > 0 ? s.median / limit : 0;
+  std::string targetText = "-", verdict = "-";
+  if (target > 0) {
+    char buffer[32];
+    if (ratioTarget) {
+      std::snprintf(buffer, sizeof buffer, "<=%gx", target);
+    } else {
+      std::snprintf(buffer, sizeof buffer, "<=%g %s", target, unit);
+    }
+    targetText = buffer;
+    verdict = (ratioTarget ? ratio : s.median) <= target ? "met" : "MISSED";
+  }
+  std::printf("%s,%s,%s,%zu,%.3f,%.3f,%.3f,", o.store.c_str(), figure.c_str(), unit, s.count,
+              s.median, s.min, s.max);
+  if (limit > 0) {
+    std::printf("%.3f,%.2f,", limit, ratio);
+  } else {
+    std::printf("-,-,");
+  }
+  std::printf("%s,%s\n", targetText.c_str(), verdict.c_str());
+}
+
+int run(const Options& o) {
+  const std::string folder = o.folder + "/";
+  const std::string dataFolder = folder + "data/";
+  const std::string prompt = "System\\" + o.user + ">";
+  const std::string dataFile = dataFolder + o.user + ".usr";
+  const std::vector<std::string> loaded = filesToLoad(o, dataFolder);
+
+  // The account text's size: the plain data file, or a quarter of the coded one.
+  double textBytes = 0;
+  for (const std::string& path : loaded) {
+    if (path.size() < 4 || path.compare(path.size() - 4, 4, ".usr") != 0) continue;
+    struct stat status {};
+    ::stat(path.c_str(), &status);
+    textBytes += static_cast<double>(status.st_size) / (o.mode == "unencrypted" ? 1 : 4);
+  }
+
+  const int last = o.credentials - 1;
+  const std::string newEntry = bench::benchGroupName(0) + " name999999@mail.com";
+  const std::string addLine =
+      "addpassword " + newEntry + " Xy7#kP2$mQ9! url www.site999999.com user u999999\n";
+  const std::string deleteLine = "delpassword " + newEntry + "\ny\n";
+  const std::string lastGroup = bench::benchGroupName(last / bench::kEntriesPerGroup);
+  const std::string lastAccount = bench::benchEntryAccount(last);
+  const std::vector<std::pair<std::string, std::string>> queries = {
+      {"dir", "dir " + lastGroup + "\n"},
+      {"seach", "seach " + lastAccount + "\n"},
+      {"password", "password " + lastGroup + " " + lastAccount + "\n"}};
+
+  // Each addpassword is undone by its delpassword, so the data file must come back unchanged.
+  const std::string dataBefore = o.mode == "admin" ? std::string() : readWhole(dataFile);
+  std::vector<double> login, readLimit, add, remove, writeLimit, memory;
+  std::map<std::string, std::vector<double>> queryTimes;
+  for (int r = 0; r < o.runs; ++r) {
+    Clock::time_point start = Clock::now();
+    Session session(o.program, o.folder);
+    session.send(o.user + "\n" + o.password + "\n");
+    session.waitFor(prompt);
+    login.push_back(millisecondsSince(start));
+    for (int c = 0; c < o.changes && o.credentials > 0; ++c) {
+      start = Clock::now();
+      session.send(addLine);
+      session.waitFor(prompt);
+      add.push_back(millisecondsSince(start));
+      writeLimit.push_back(measureWriteLimit(dataFolder, readWhole(dataFile)));
+      start = Clock::now();
+      session.send(deleteLine);
+      session.waitFor(prompt);
+      remove.push_back(millisecondsSince(start));
+      writeLimit.push_back(measureWriteLimit(dataFolder, readWhole(dataFile)));
+    }
+    for (int q = 0; q < o.queries && o.credentials > 0; ++q) {
+      for (const auto& [name, line] : queries) {
+        start = Clock::now();
+        session.send(line);
+        session.waitFor(prompt);
+        queryTimes[name].push_back(millisecondsSince(start));
+      }
+    }
+    memory.push_back(static_cast<double>(session.peakMemory()) / (1024 * 1024));
+    session.finish();
+    readLimit.push_back(measureReadLimit(loaded));
+  }
+  ::unlink((dataFolder + "limit.usr").c_str());
+  if (o.mode != "admin" && readWhole(dataFile) != dataBefore) {
+    fail("the data file differs after every change was undone");
+  }
+
+  const Summary reading = summarize(readLimit);
+  const Summary writing = summarize(writeLimit);
+  printRow(o, "read limit", "ms", reading, 0, 0, false);
+  printRow(o, "login", "ms", summarize(login), reading.median, o.loginTargetMs, false);
+  if (!writeLimit.empty()) {
+    printRow(o, "write limit", "ms", writing, 0, 0, false);
+    printRow(o, "addpassword", "ms", summarize(add), writing.median, o.changeRatioTarget, true);
+    printRow(o, "delpassword", "ms", summarize(remove), writing.median, o.changeRatioTarget, true);
+  }
+  for (const auto& [name, times] : queryTimes) {
+    printRow(o, name, "ms", summarize(times), 0, o.queryTargetMs, false);
+  }
+  printRow(o, "peak memory", "MiB", summarize(memory), textBytes / (1024 * 1024),
+           o.memoryRatioTarget, true);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::signal(SIGPIPE, SIG_IGN);  // a program that died shows as a failed write
+  try {
+    return run(parseOptions(argc, argv));
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "session_bench: %s\n", error.what());
+    return 1;
+  }
+}
