@@ -195,3 +195,77 @@ TEST(AccountTextTest, NumbersAsAStreamReadsThem) {
 
 }  // namespace
 }  // namespace vellumkeep
+
+namespace vellumkeep {
+namespace {
+
+// A store large enough to span many pieces, with a line longer than one piece.
+UserAccount largeAccount() {
+  UserAccount account = makeAccount("alice01", "pw1234", Simple, User);
+  for (int g = 0; g < 30; ++g) {
+    Group group = makeGroup(g + 1, "group" + std::to_string(g));
+    for (int e = 0; e < 100; ++e) {
+      addEntry(group, "user" + std::to_string(e) + "@example.org", "pw" + std::to_string(e),
+               "url\nhttps://example.org/" + std::to_string(g) + " note x");
+    }
+    addGroup(account, group);
+  }
+  account.groups[7].entries[3].info = std::string(kAccountTextPiece + 17, 'i');
+  account.lastGroupId = 30;
+  return account;
+}
+
+TEST(AccountTextPieces, PiecesMakeTheWholeText) {
+  UserAccount account = largeAccount();
+  std::string joined;
+  size_t pieces = 0;
+  writeAccountText(account, [&](std::string_view piece) {
+    joined.append(piece);
+    ++pieces;
+  });
+  EXPECT_GT(pieces, 2u);
+  EXPECT_EQ(writeAccountText(account), joined);
+}
+
+TEST(AccountTextPieces, ReadingInAnyPieceSizeGivesTheSameAccount) {
+  const std::string text = writeAccountText(largeAccount());
+  for (size_t size : {size_t{1}, size_t{7}, size_t{4096}, kAccountTextPiece, text.size()}) {
+    size_t at = 0;
+    bool emptyGiven = false;
+    UserAccount scratch;
+    readAccountText(
+        [&](std::string& piece) {
+          // An empty piece now and then must not end the text.
+          if (!emptyGiven && at > 0) {
+            emptyGiven = true;
+            piece.clear();
+            return true;
+          }
+          emptyGiven = false;
+          if (at >= text.size()) return false;
+          piece.assign(text, at, size);
+          at += piece.size();
+          return true;
+        },
+        text.size(), scratch);
+    EXPECT_EQ(text, writeAccountText(scratch)) << "pieces of " << size;
+  }
+}
+
+TEST(AccountTextPieces, ShortTextInPiecesIsCorruption) {
+  const std::string text = "root\ntoor12\n2\n1\n1\n0\n";
+  bool given = false;
+  UserAccount scratch;
+  EXPECT_THROW(readAccountText(
+                   [&](std::string& piece) {
+                     if (given) return false;
+                     given = true;
+                     piece = text;
+                     return true;
+                   },
+                   text.size(), scratch),
+               std::domain_error);
+}
+
+}  // namespace
+}  // namespace vellumkeep

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "model/charsets.h"
 #include "expect_error.h"
+#include "model/charsets.h"
 #include "model/messages.h"
 
 namespace vellumkeep {
@@ -199,6 +199,35 @@ TEST(CodeTableDecoding, EndOfInputIsKeptApartFromValues) {
   EXPECT_EQ(c, 'z');
   EXPECT_EQ(table.decode("00970"), "a");
   EXPECT_EQ(table.decode(""), "");
+}
+
+}  // namespace
+}  // namespace vellumkeep
+
+namespace vellumkeep {
+namespace {
+
+TEST(CodeTablePieces, DecodingInPiecesCarriesCutGroups) {
+  CodeTable table;
+  table.keyCodeTable("alice01");
+  std::string plain;
+  for (int i = 0; i < 3000; ++i) plain.push_back(static_cast<char>(i % 128));
+  std::string coded = table.encode(plain);
+  std::string codedInPieces;
+  table.encodeInto(plain.substr(0, 1000), codedInPieces);
+  std::string rest;
+  table.encodeInto(plain.substr(1000), rest);
+  EXPECT_EQ(coded, codedInPieces + rest);
+  for (size_t size : {1, 3, 5, 4093}) {
+    std::string decoded;
+    std::string carried;
+    for (size_t at = 0; at < coded.size(); at += size) {
+      carried += coded.substr(at, size) + (at % 2 ? " \n" : "");
+      carried.erase(0, table.decodeInto(carried, decoded));
+    }
+    EXPECT_EQ(plain, decoded) << "pieces of " << size;
+    EXPECT_EQ("", carried);
+  }
 }
 
 }  // namespace
