@@ -1,7 +1,7 @@
-// Runs a built program in a folder with given bytes as its standard input and collects what it
-// writes to its standard output and standard error (both pipes) and how it ended. No shell is
-// involved: fork and execv. RunningProgram keeps the program running and talks to it through
-// a pipe, so that a test can answer its output or kill it at a chosen moment.
+// Runs a built program in a folder, feeding its standard input through a pipe, and collects
+// what it writes to its standard output and standard error (both pipes) and how it ended. No
+// shell is involved: fork and execv. RunningProgram keeps the program running, so that a test
+// can answer its output or kill it at a chosen moment.
 #pragma once
 
 #include <fcntl.h>
@@ -61,21 +61,6 @@ class OwnedFd {
   int fd_;
 };
 
-// A descriptor open on an unnamed temporary file holding `bytes`, read from its start.
-inline int inputFile(const std::string& bytes) {
-  std::FILE* file = std::tmpfile();
-  if (!file) return -1;
-  bool ok =
-      std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
-  int fd = ok ? ::fcntl(fileno(file), F_DUPFD_CLOEXEC, 0) : -1;
-  std::fclose(file);
-  if (fd >= 0 && ::lseek(fd, 0, SEEK_SET) != 0) {
-    ::close(fd);
-    fd = -1;
-  }
-  return fd;
-}
-
 inline long long nowMs() {
   timespec now{};
   ::clock_gettime(CLOCK_MONOTONIC, &now);
@@ -104,33 +89,6 @@ inline long long nowMs() {
   }
   ::execv(program, argv);
   ::_exit(127);
-}
-
-// Reads both pipes until each reaches its end or the deadline passes; false on timeout.
-inline bool collect(int outFd, int errFd, std::string& out, std::string& err, long long deadline) {
-  pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
-  std::string* sinks[2] = {&out, &err};
-  int open = 2;
-  char buffer[4096];
-  while (open > 0) {
-    long long left = deadline - nowMs();
-    if (left <= 0) return false;
-    int ready = ::poll(fds, 2, static_cast<int>(left));
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) return false;
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-      ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
-      if (n < 0 && errno == EINTR) continue;
-      if (n > 0) {
-        sinks[i]->append(buffer, static_cast<size_t>(n));
-      } else {
-        fds[i].fd = -1;  // end of the pipe (or an error): stop watching it
-        --open;
-      }
-    }
-  }
-  return true;
 }
 
 inline void recordEnd(int status, ProgramResult& result) {
@@ -166,46 +124,6 @@ inline ssize_t writeToPipe(int fd, std::string_view bytes) {
 }
 
 }  // namespace detail
-
-// Runs `program` with `args` (argv[1] onwards) in `folder`, feeding it `input`.
-inline ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args,
-                                const std::string& folder, const std::string& input,
-                                const ProgramOptions& options = {}) {
-  ProgramResult result;
-  std::vector<std::string> words{program};
-  words.insert(words.end(), args.begin(), args.end());
-  std::vector<char*> argv = detail::argumentVector(words);
-
-  detail::OwnedFd in(detail::inputFile(input));
-  int outPipe[2];
-  int errPipe[2];
-  if (in.get() < 0 || ::pipe2(outPipe, O_CLOEXEC) != 0) return result;
-  detail::OwnedFd outRead(outPipe[0]), outWrite(outPipe[1]);
-  if (::pipe2(errPipe, O_CLOEXEC) != 0) return result;
-  detail::OwnedFd errRead(errPipe[0]), errWrite(errPipe[1]);
-
-  const pid_t child = ::fork();
-  if (child < 0) return result;
-  if (child == 0) {
-    detail::execChild(program.c_str(), argv.data(), folder.c_str(), in.get(), outWrite.get(),
-                      errWrite.get(), options);
-  }
-  // Only the child holds the write ends now, so the pipes end when it does.
-  outWrite.reset();
-  errWrite.reset();
-  in.reset();
-
-  const long long deadline = detail::nowMs() + options.timeLimitMs;
-  if (!detail::collect(outRead.get(), errRead.get(), result.out, result.err, deadline)) {
-    result.timedOut = true;
-    ::kill(child, SIGKILL);
-  }
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
-  if (!result.timedOut) detail::recordEnd(status, result);
-  return result;
-}
 
 // A program started in `folder` whose standard input is a pipe fed by the test. Output is
 // collected while the test waits; the program is killed when the object goes out of scope.
@@ -357,5 +275,15 @@ class RunningProgram {
   bool closing_ = false;
   ProgramResult result_;
 };
+
+// Runs `program` with `args` (argv[1] onwards) in `folder`, feeding it `input`.
+inline ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                                const std::string& folder, const std::string& input,
+                                const ProgramOptions& options = {}) {
+  RunningProgram running(program, folder, options, args);
+  if (!running.started()) return {};
+  running.send(input);
+  return running.finish(options.timeLimitMs);
+}
 
 }  // namespace vellumkeep

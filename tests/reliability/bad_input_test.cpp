@@ -10,11 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "e2e/run_program.h"
+#include "e2e/installation.h"
 #include "model/charsets.h"
 #include "model/messages.h"
-#include "reliability/installation.h"
-#include "temp_folder.h"
 
 namespace vellumkeep {
 namespace {
@@ -67,32 +65,19 @@ class Dialogue {
   std::string err_;
 };
 
-class BadInput : public ::testing::Test {
+class BadInput : public InstalledTest {
  protected:
   void SetUp() override {
-    ProgramResult init = installation_.create();
-    ASSERT_EQ(0, init.status) << init.err;
-    expectSession("root", kRootPassword, "adduser alice01 alicepw1 simple\n", 1);
-    expectSession("alice01", "alicepw1",
-                  "adddir mail\naddpassword mail web01 secret9 url mail.example.org\n", 2);
-  }
-
-  ProgramResult session(const std::string& name, const std::string& password,
-                        const std::string& input) {
-    return installation_.run(joinLines({name, password}) + input);
-  }
-  void expectSession(const std::string& name, const std::string& password, const std::string& input,
-                     size_t successes) {
-    ProgramResult result = session(name, password, input);
-    std::string out = texts_.loggedIn(name);
-    for (size_t i = 0; i < successes; ++i) out += texts_.ok() + ConsoleTexts::prompt(name);
-    ASSERT_EQ(out, result.out) << result.err;
+    InstalledTest::SetUp();
+    expectSuccesses("root", kRootPassword, {"adduser alice01 alicepw1 simple"});
+    expectSuccesses("alice01", "alicepw1",
+                    {"adddir mail", "addpassword mail web01 secret9 url mail.example.org"});
   }
 
   // Runs the dialogue as `name` and compares everything the program wrote.
   void expectDialogue(const std::string& name, const std::string& password,
                       const Dialogue& dialogue) {
-    ProgramResult result = session(name, password, dialogue.input());
+    ProgramResult result = installation_.run(joinLines({name, password}) + dialogue.input());
     EXPECT_EQ(0, result.status);
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(dialogue.err(), result.err);
@@ -100,18 +85,10 @@ class BadInput : public ::testing::Test {
     expectOnlyUserFiles();
   }
 
-  UserAccount stored(const std::string& name) {
-    try {
-      return readStoredAccount(installation_.path("data/"), name).account;
-    } catch (const std::exception& error) {
-      ADD_FAILURE() << name << ": " << error.what();
-      return {};
-    }
-  }
   // The mode and password of the password file, and the data file: what a login reads.
   std::string storedState(const std::string& name) {
     try {
-      StoredAccount account = readStoredAccount(installation_.path("data/"), name);
+      StoredAccount account = installation_.stored(name, "data/");
       return std::to_string(account.passwordFileMode) + " " + account.passwordFilePassword + "\n" +
              installation_.read("data/" + name + ".usr");
     } catch (const std::exception& error) {
@@ -120,9 +97,7 @@ class BadInput : public ::testing::Test {
   }
 
   void expectOnlyUserFiles() {
-    for (const std::string& file : installation_.entries("data")) {
-      EXPECT_TRUE(endsWith(file, ".usr") || endsWith(file, ".usrpas")) << "left behind: " << file;
-    }
+    EXPECT_EQ(std::vector<std::string>{}, installation_.leftovers("data/"));
   }
 
   // Standard error holds nothing but the program's messages, each followed by line ends.
@@ -150,10 +125,6 @@ class BadInput : public ::testing::Test {
     for (const std::string& group : groups) text += "\t" + group + "\n";
     return text + "\n";
   }
-
-  TempFolder folder_;
-  Installation installation_{folder_.path()};
-  ConsoleTexts texts_;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -191,7 +162,7 @@ TEST_F(BadInput, EveryByteInACommandLine) {
   expectDialogue("alice01", "alicepw1", dialogue);
 
   std::vector<std::string> storedGroups;
-  for (const Group& group : stored("alice01").groups) storedGroups.push_back(group.name);
+  for (const Group& group : stored("alice01").account.groups) storedGroups.push_back(group.name);
   EXPECT_EQ(groups, storedGroups);
 }
 
@@ -215,7 +186,7 @@ TEST_F(BadInput, EveryByteInAConfirmation) {
     }
   }
   expectDialogue("alice01", "alicepw1", dialogue);
-  const UserAccount alice = stored("alice01");
+  const UserAccount alice = stored("alice01").account;
   ASSERT_EQ(1u, alice.groups.size());
   ASSERT_EQ(1u, alice.groups[0].entries.size());
   EXPECT_EQ("secret9", alice.groups[0].entries[0].password);
@@ -299,7 +270,7 @@ TEST_F(BadInput, EveryByteInEachAnswerOfAddpassword) {
   }
   expectDialogue("alice01", "alicepw1", dialogue);
 
-  const UserAccount alice = stored("alice01");
+  const UserAccount alice = stored("alice01").account;
   ASSERT_EQ(1u, alice.groups.size());
   const std::vector<PasswordEntry>& kept = alice.groups[0].entries;
   ASSERT_EQ(entries.size(), kept.size());
@@ -344,7 +315,7 @@ TEST_F(BadInput, EveryByteInEachAnswerOfAdduser) {
   EXPECT_EQ((std::vector<std::string>{"alice01.usr", "alice01.usrpas", "mduser1.usr",
                                       "mduser1.usrpas", "root.usr", "root.usrpas"}),
             installation_.entries("data"));
-  EXPECT_EQ("mdpass1", stored("mduser1").password);
+  EXPECT_EQ("mdpass1", stored("mduser1").account.password);
 }
 
 // The byte ends the login's name or password; a line end there leaves the right one, so that
@@ -463,9 +434,9 @@ TEST_F(BadInput, InputEndingWithoutALineEnd) {
     EXPECT_EQ("", result.err);
     EXPECT_EQ(texts_.loggedIn("alice01") + c.out, result.out);
     std::vector<std::string> groups;
-    for (const Group& group : stored("alice01").groups) groups.push_back(group.name);
+    for (const Group& group : stored("alice01").account.groups) groups.push_back(group.name);
     EXPECT_EQ(c.groups, groups);
-    ASSERT_EQ(1u, stored("alice01").groups.at(0).entries.size());
+    ASSERT_EQ(1u, stored("alice01").account.groups.at(0).entries.size());
   }
   // Only a name: login cannot go on.
   ProgramResult result = installation_.run("alice01");
@@ -539,7 +510,7 @@ TEST_F(BadInputFiles, RandomConfigIni) {
     expectOnlyUserFiles();
   }
   installation_.write("Config.ini", config);
-  expectSession("alice01", "alicepw1", "", 0);
+  expectSuccesses("alice01", "alicepw1", {});
 }
 
 TEST_F(BadInputFiles, RandomUserFiles) {
@@ -560,7 +531,7 @@ TEST_F(BadInputFiles, RandomUserFiles) {
     }
     installation_.write(file, valid);
   }
-  expectSession("alice01", "alicepw1", "", 0);
+  expectSuccesses("alice01", "alicepw1", {});
 }
 
 }  // namespace

@@ -14,12 +14,10 @@
 #include <thread>
 #include <vector>
 
-#include "e2e/run_program.h"
+#include "e2e/installation.h"
 #include "model/charsets.h"
 #include "program_state.h"
-#include "reliability/installation.h"
 #include "storage/working_files.h"
-#include "temp_folder.h"
 
 namespace vellumkeep {
 namespace {
@@ -92,10 +90,9 @@ std::string describe(const ModelInstallation& model) {
 std::string describeStored(const Installation& installation) {
   const std::vector<std::string> names = installation.listedNames();
   std::string text = describeNames(names);
-  const std::string data = installation.path(installation.dataFolder());
   for (const std::string& name : names) {
     try {
-      const StoredAccount stored = readStoredAccount(data, name);
+      const StoredAccount stored = installation.stored(name);
       const UserAccount& read = stored.account;
       ModelAccount account{read.password, read.role, read.mode, read.lastGroupId, {}};
       for (const Group& group : read.groups) {
@@ -295,13 +292,8 @@ Script rootScript(const ModelInstallation& start, size_t length) {
   return writer.take();
 }
 
-class CrashConsistency : public ::testing::Test {
+class CrashConsistency : public InstalledTest {
  protected:
-  void SetUp() override {
-    ProgramResult init = installation_.create();
-    ASSERT_EQ(0, init.status) << init.err;
-  }
-
   // Runs `script` from its start, killing the program `rounds` times; every run starts from
   // the state the previous kill left. Returns the kills by the command they cut off.
   std::map<std::string, size_t> killRepeatedly(const Script& script, size_t rounds) {
@@ -455,19 +447,14 @@ class CrashConsistency : public ::testing::Test {
     std::cout << "; " << total << " kills\n";
   }
 
-  TempFolder folder_;
-  Installation installation_{folder_.path()};
-  ConsoleTexts texts_;
   // Accounts whose addition a kill cut off before Config.ini listed them: their files stay.
   std::set<std::string> orphans_;
   size_t workingFilesCutOff_ = 0;
 };
 
 TEST_F(CrashConsistency, UserChangesSurviveKills) {
-  ProgramResult added = installation_.run(
-      joinLines({"root", kRootPassword,
-                 std::string("adduser ") + kUserName + " " + kUserPassword + " simple"}));
-  ASSERT_EQ(texts_.loggedIn("root") + texts_.ok() + ConsoleTexts::prompt("root"), added.out);
+  expectSuccesses("root", kRootPassword,
+                  {std::string("adduser ") + kUserName + " " + kUserPassword + " simple"});
   ModelInstallation start = rootOnly();
   start.names.push_back(kUserName);
   start.accounts[kUserName] = ModelAccount{kUserPassword, User, Simple, 0, {}};
@@ -496,30 +483,18 @@ TEST_F(CrashConsistency, AccountChangesSurviveKills) {
 
 // What a kill leaves between writing a new data file and renaming it over the old one: a
 // complete copy beside it. In mode unencrypted that copy is plain text.
-TEST(CrashLeftovers, PlainCopyOfACutOffSaveDoesNotOutliveSetmodeSimple) {
-  TempFolder folder;
-  Installation installation(folder.path());
-  ConsoleTexts texts;
-  ASSERT_EQ(0, installation.create().status);
-  const std::vector<std::pair<std::string, std::vector<std::string>>> sessions{
-      {"root", {kRootPassword, "adduser alice01 alicepw1 simple"}},
-      {"alice01",
-       {kUserPassword, "adddir mail", "addpassword mail web01 secret9", "setmode unencrypted"}},
-  };
-  for (const auto& [name, lines] : sessions) {
-    std::vector<std::string> input{name};
-    input.insert(input.end(), lines.begin(), lines.end());
-    ProgramResult result = installation.run(joinLines(input));
-    ASSERT_EQ("", result.err);
-  }
+using CrashLeftovers = InstalledTest;
+
+TEST_F(CrashLeftovers, PlainCopyOfACutOffSaveDoesNotOutliveSetmodeSimple) {
+  expectSuccesses("root", kRootPassword, {"adduser alice01 alicepw1 simple"});
+  expectSuccesses("alice01", kUserPassword,
+                  {"adddir mail", "addpassword mail web01 secret9", "setmode unencrypted"});
+  Installation& installation = installation_;
   installation.write("data/alice01.usr.new", installation.read("data/alice01.usr"));
   ASSERT_NE(std::string::npos, installation.read("data/alice01.usr.new").find("secret9"));
 
-  ProgramResult result =
-      installation.run(joinLines({"alice01", kUserPassword, "setmode simple", "dir mail"}));
-  EXPECT_EQ(texts.loggedIn("alice01") + texts.ok() + ConsoleTexts::prompt("alice01") +
-                "mail :\n\tweb01\n\n" + ConsoleTexts::prompt("alice01"),
-            result.out);
+  EXPECT_EQ(texts_.session("alice01", {texts_.ok(), "mail :\n\tweb01\n\n"}),
+            installation.runAs("alice01", kUserPassword, {"setmode simple", "dir mail"}).out);
   for (const std::string& file : installation.entries("data")) {
     EXPECT_EQ(std::string::npos, installation.read("data/" + file).find("secret9"))
         << "plain text left in " << file;

@@ -6,21 +6,14 @@
 #include <map>
 #include <string>
 
-#include "e2e/run_program.h"
+#include "e2e/installation.h"
 #include "model/messages.h"
-#include "reliability/installation.h"
-#include "temp_folder.h"
 
 namespace vellumkeep {
 namespace {
 
-class SingleInstance : public ::testing::Test {
+class SingleInstance : public InstalledTest {
  protected:
-  void SetUp() override {
-    ProgramResult init = installation_.create();
-    ASSERT_EQ(0, init.status) << init.err;
-  }
-
   // Every file of the installation, its folder names included, with its contents.
   std::map<std::string, std::string> everything() const {
     std::map<std::string, std::string> contents;
@@ -35,7 +28,7 @@ class SingleInstance : public ::testing::Test {
   void expectSecondRefused() {
     const std::map<std::string, std::string> before = everything();
     ProgramResult second =
-        installation_.run(joinLines({"root", kRootPassword, "adduser bob0001 bobpw001 simple"}));
+        installation_.runAs("root", kRootPassword, {"adduser bob0001 bobpw001 simple"});
     EXPECT_EQ(1, second.status);
     EXPECT_EQ(texts_.line(msg::kInstallationBusy), second.err);
     EXPECT_EQ("", second.out);
@@ -44,16 +37,11 @@ class SingleInstance : public ::testing::Test {
 
   // A new program logs in as root and lists the users.
   void expectStartsAfterwards(const std::vector<std::string>& users) {
-    ProgramResult next = installation_.run(joinLines({"root", kRootPassword, "user"}));
+    ProgramResult next = installation_.runAs("root", kRootPassword, {"user"});
     EXPECT_EQ(0, next.status);
     EXPECT_EQ("", next.err);
-    EXPECT_EQ(texts_.loggedIn("root") + texts_.userList(users) + ConsoleTexts::prompt("root"),
-              next.out);
+    EXPECT_EQ(texts_.session("root", {texts_.userList(users)}), next.out);
   }
-
-  TempFolder folder_;
-  Installation installation_{folder_.path()};
-  ConsoleTexts texts_;
 };
 
 TEST_F(SingleInstance, SecondProcessIsRefusedWhileTheFirstRuns) {
@@ -70,7 +58,7 @@ TEST_F(SingleInstance, SecondProcessIsRefusedWhileTheFirstRuns) {
   ProgramResult ended = first.finish();
   EXPECT_EQ(0, ended.status);
   EXPECT_EQ("", ended.err);
-  EXPECT_EQ(texts_.loggedIn("root") + texts_.ok() + ConsoleTexts::prompt("root"), ended.out);
+  EXPECT_EQ(texts_.successes("root", 1), ended.out);
   expectStartsAfterwards({"alice01"});
 }
 
@@ -86,7 +74,7 @@ TEST_F(SingleInstance, KilledHolderLeavesNoStaleLock) {
 TEST_F(SingleInstance, InstallationThatCannotBeLockedIsRefused) {
   std::filesystem::create_directory(installation_.path("Config.ini.lock"));
   const std::map<std::string, std::string> before = everything();
-  ProgramResult result = installation_.run(joinLines({"root", kRootPassword, "user"}));
+  ProgramResult result = installation_.runAs("root", kRootPassword, {"user"});
   EXPECT_EQ(1, result.status);
   EXPECT_EQ(texts_.line(msg::kInstallationUnlockable), result.err);
   EXPECT_EQ("", result.out);

@@ -6,32 +6,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "model/messages.h"
+#include "temp_folder.h"
 
 namespace vellumkeep {
 namespace {
 
-// A fresh temporary folder per test, removed with everything in it afterwards.
 class FileIoTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vk_file_io_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern + "/";
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-
-  std::string path(const std::string& name) const { return folder_ + name; }
+  std::string path(const std::string& name) const { return folder_.path() + name; }
 
   static std::string contentsOf(const std::string& file) {
     std::string contents;
@@ -45,7 +33,7 @@ class FileIoTest : public ::testing::Test {
     return status.st_mode & 07777;
   }
 
-  std::string folder_;
+  TempFolder folder_;
 };
 
 template <typename Write>
@@ -147,7 +135,7 @@ TEST_F(FileIoTest, MissingFolderFails) {
 TEST_F(FileIoTest, ReadingMissingOrUnreadableFails) {
   std::string contents = "unchanged";
   EXPECT_FALSE(readFile(path("absent"), contents));
-  EXPECT_FALSE(readFile(folder_, contents));
+  EXPECT_FALSE(readFile(folder_.path(), contents));
   EXPECT_EQ(contents, "unchanged");
 }
 

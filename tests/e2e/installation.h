@@ -1,7 +1,10 @@
-// Shared by the reliability tests: an installation made by vellumkeep-init, the console texts
-// as a pipe receives them (GBK), and the accounts stored in the data folder read back with the
-// program's own readers.
+// Shared by the end-to-end and reliability tests: an installation made by vellumkeep-init, the
+// console texts as a pipe receives them (GBK), and the accounts stored in the data folder read
+// back with the program's own readers.
 #pragma once
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -21,6 +24,7 @@
 #include "storage/code_table.h"
 #include "storage/config_file.h"
 #include "storage/password_file.h"
+#include "temp_folder.h"
 
 namespace vellumkeep {
 
@@ -48,8 +52,9 @@ class ConsoleTexts {
            "|\n|" + std::string(29, ' ') + msg::kWebAddress + std::string(webPadding, ' ') + "|\n" +
            rule + "\n";
   }
-  // One login attempt's two questions.
-  std::string attempt() { return "\n" + gbk(msg::kLoginName) + gbk(msg::kLoginPassword); }
+  // One login attempt's two questions, and the first of the next attempt.
+  std::string attempt() { return askedAgain() + gbk(msg::kLoginPassword); }
+  std::string askedAgain() { return "\n" + gbk(msg::kLoginName); }
   std::string loginFailed() { return gbk(msg::kLoginFailed) + "\n"; }
   std::string aboutBlock() {
     return gbk(msg::kAboutTitle) + "\n" + gbk(msg::kAboutWebLabel) + msg::kWebAddress + "\n" +
@@ -58,6 +63,16 @@ class ConsoleTexts {
   // Standard output of a login at the first attempt, up to the first prompt.
   std::string loggedIn(const std::string& name) {
     return banner() + attempt() + aboutBlock() + prompt(name);
+  }
+  // Standard output of a login at the first attempt and of commands that wrote `outputs`.
+  std::string session(const std::string& name, const std::vector<std::string>& outputs) {
+    std::string text = loggedIn(name);
+    for (const std::string& output : outputs) text += output + prompt(name);
+    return text;
+  }
+  // ... of `count` commands that succeeded.
+  std::string successes(const std::string& name, size_t count) {
+    return session(name, std::vector<std::string>(count, ok()));
   }
   static std::string prompt(const std::string& name) { return "System\\" + name + ">"; }
   std::string ok() { return gbk(msg::kSuccess) + "\n\n"; }
@@ -73,9 +88,21 @@ class ConsoleTexts {
     }
     return text + "\n" + ok();
   }
+  // The confirmation questions of deluser.
+  std::string deleteUserQuestion() {
+    return line(msg::kWarnDeleteUser) + line(msg::kConfirmDeleteUser);
+  }
 
  private:
   GbkConverter gbk_;
+};
+
+// An account as the data folder holds it: the mode and password of its password file and the
+// account of its data file read in that mode.
+struct StoredAccount {
+  int32_t passwordFileMode = -1;
+  std::string passwordFilePassword;
+  UserAccount account;
 };
 
 // An installation in `folder` (absolute, ending in '/'), the folder in which the programs
@@ -104,7 +131,7 @@ class Installation {
     return extra;
   }
 
-  // The data folder named in Config.ini, relative to the installation.
+  // The data folder named in Config.ini, relative to the installation, and the listed names.
   std::string dataFolder() const {
     std::string dataPath;
     std::vector<std::string> names;
@@ -126,6 +153,10 @@ class Installation {
     std::ofstream(path(relative), std::ios::binary | std::ios::trunc) << contents;
   }
   bool exists(const std::string& relative) const { return std::filesystem::exists(path(relative)); }
+  unsigned permissions(const std::string& relative) const {
+    struct stat status {};
+    return ::stat(path(relative).c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
+  }
   // The names in a folder of the installation, sorted.
   std::vector<std::string> entries(const std::string& relative) const {
     std::vector<std::string> names;
@@ -133,6 +164,15 @@ class Installation {
       names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
+    return names;
+  }
+  // Files of the data folder (by default the one Config.ini names) other than data files and
+  // password files.
+  std::vector<std::string> leftovers(const std::string& folder = "") const {
+    std::vector<std::string> names;
+    for (const std::string& name : entries(folder.empty() ? dataFolder() : folder)) {
+      if (!endsWith(name, ".usr") && !endsWith(name, ".usrpas")) names.push_back(name);
+    }
     return names;
   }
   // Every file of the data folder and Config.ini with its contents.
@@ -147,6 +187,29 @@ class Installation {
   ProgramResult run(const std::string& input, const ProgramOptions& extra = {}) const {
     return runProgram(VELLUMKEEP_PROGRAM, {}, folder_, input, options(extra));
   }
+  // Logs in as `name` and gives the command lines (with their answers) `lines`.
+  ProgramResult runAs(const std::string& name, const std::string& password,
+                      const std::vector<std::string>& lines,
+                      const ProgramOptions& extra = {}) const {
+    return run(joinLines({name, password}) + joinLines(lines), extra);
+  }
+
+  // Reads the files of `name` in `folder` (by default the one Config.ini names) with the
+  // program's readers. Throws std::domain_error when a file is missing or damaged.
+  StoredAccount stored(const std::string& name, const std::string& folder = "") const {
+    const std::string data = (folder.empty() ? dataFolder() : folder) + name;
+    if (!exists(data + ".usrpas") || !exists(data + ".usr")) {
+      throw std::domain_error("missing files of " + name);
+    }
+    CodeTable table;
+    table.keyCodeTable(name);
+    StoredAccount stored;
+    stored.passwordFileMode =
+        readPasswordHeader(table, dropFiller(read(data + ".usrpas")), stored.passwordFilePassword);
+    const std::string text = read(data + ".usr");
+    readAccountText(stored.passwordFileMode == Simple ? table.decode(text) : text, stored.account);
+    return stored;
+  }
 
  private:
   std::string folder_;
@@ -154,30 +217,32 @@ class Installation {
   std::vector<int> namespaces_;
 };
 
-// An account as the data folder holds it: the mode and password of its password file and the
-// account of its data file read in that mode.
-struct StoredAccount {
-  int32_t passwordFileMode = -1;
-  std::string passwordFilePassword;
-  UserAccount account;
-};
+// A test on an installation made in a temporary folder.
+class InstalledTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ProgramResult init = installation_.create();
+    ASSERT_EQ(0, init.status) << init.err;
+  }
 
-// Reads the files of `name` in `dataFolder` (as the test reaches it, ending in '/'). Throws
-// std::domain_error when a file is missing or damaged.
-inline StoredAccount readStoredAccount(const std::string& dataFolder, const std::string& name) {
-  auto readWhole = [](const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::domain_error("missing " + path);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  };
-  CodeTable table;
-  table.keyCodeTable(name);
-  StoredAccount stored;
-  stored.passwordFileMode = readPasswordHeader(
-      table, dropFiller(readWhole(dataFolder + name + ".usrpas")), stored.passwordFilePassword);
-  std::string data = readWhole(dataFolder + name + ".usr");
-  readAccountText(stored.passwordFileMode == Simple ? table.decode(data) : data, stored.account);
-  return stored;
-}
+  // A run whose `commands` all succeed.
+  void expectSuccesses(const std::string& name, const std::string& password,
+                       const std::vector<std::string>& commands) {
+    ProgramResult result = installation_.runAs(name, password, commands);
+    ASSERT_EQ(texts_.successes(name, commands.size()), result.out) << result.err;
+  }
+  StoredAccount stored(const std::string& name) {
+    try {
+      return installation_.stored(name);
+    } catch (const std::exception& error) {
+      ADD_FAILURE() << name << ": " << error.what();
+      return {};
+    }
+  }
+
+  TempFolder folder_;
+  Installation installation_{folder_.path()};
+  ConsoleTexts texts_;
+};
 
 }  // namespace vellumkeep
