@@ -163,17 +163,17 @@ bool FileReader::read(std::string& piece, size_t limit) {
   }
 }
 
-AtomicFileWriter::Temporary::~Temporary() {
-  if (!renamed) removeFile(path);
+ScopedFileRemover::~ScopedFileRemover() {
+  if (!kept_) removeFile(path_);
 }
 
 AtomicFileWriter::AtomicFileWriter(const std::string& path)
-    : path_(path), temporary_{path + kTemporarySuffix}, file_(temporary_.path, true) {}
+    : path_(path), temporary_(path + kTemporarySuffix), file_(temporary_.path(), true) {}
 
 void AtomicFileWriter::commit() {
   file_.close();
-  if (std::rename(temporary_.path.c_str(), path_.c_str()) != 0) throwWriteFailed();
-  temporary_.renamed = true;
+  if (std::rename(temporary_.path().c_str(), path_.c_str()) != 0) throwWriteFailed();
+  temporary_.keep();
   syncFolderOf(path_);
 }
 

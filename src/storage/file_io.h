@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace vellumkeep {
 
@@ -30,6 +31,23 @@ class FileWriter {
   std::size_t flushedUpTo_ = 0;
 };
 
+// Removes a file when it leaves scope, unless keep() was called: for temporaries and
+// working files that must not outlive a failure.
+class ScopedFileRemover {
+ public:
+  explicit ScopedFileRemover(std::string path) : path_(std::move(path)) {}
+  ~ScopedFileRemover();
+  ScopedFileRemover(const ScopedFileRemover&) = delete;
+  ScopedFileRemover& operator=(const ScopedFileRemover&) = delete;
+
+  const std::string& path() const { return path_; }
+  void keep() { kept_ = true; }
+
+ private:
+  std::string path_;
+  bool kept_ = false;
+};
+
 // Replaces `path` durably, as writeFileAtomically, with contents handed over in pieces: they
 // go to path + ".new", which commit() syncs and renames over `path`. Removes the temporary
 // when it leaves scope uncommitted (after a failure), so the old file stays whole.
@@ -43,16 +61,9 @@ class AtomicFileWriter {
   void commit();
 
  private:
-  // Removes the temporary on the way out unless it was renamed; constructed before the
-  // writer, so that also a failed start removes it.
-  struct Temporary {
-    std::string path;
-    bool renamed = false;
-    ~Temporary();
-  };
-
   std::string path_;
-  Temporary temporary_;
+  // Constructed before the writer, so that also a failed start removes the temporary.
+  ScopedFileRemover temporary_;
   FileWriter file_;
 };
 

@@ -72,15 +72,6 @@ class DataFileText {
   std::string carried_;
 };
 
-// Removes a file when it leaves scope, unless kept.
-struct RemoveUnlessKept {
-  const std::string& path;
-  bool keep = false;
-  ~RemoveUnlessKept() {
-    if (!keep) removeFile(path);
-  }
-};
-
 }  // namespace
 
 UserFiles::UserFiles() : random_(std::random_device{}()) {}
@@ -158,14 +149,14 @@ void UserFiles::writeAccountFiles(const UserAccount& account, FileWriter& workin
 
 void UserFiles::saveAccount(const UserAccount& account) {
   const std::string working = workingFile(account.name);
-  RemoveUnlessKept workingOnFailure{working};
+  ScopedFileRemover workingOnFailure(working);
   FileWriter workingText(working, false);
   std::optional<AtomicFileWriter> data;
   if (account.mode == Simple || account.mode == Unencrypted) data.emplace(dataFile(account.name));
   writeAccountFiles(account, workingText, data ? &*data : nullptr);
   workingText.close();
   if (data) data->commit();
-  workingOnFailure.keep = true;
+  workingOnFailure.keep();
 }
 
 void UserFiles::saveAccountAndPassword(const UserAccount& account) {
@@ -178,9 +169,9 @@ void UserFiles::saveAccountAndPassword(const UserAccount& account) {
   {
     // Both new files are whole on disk before either replaces an old one; the rename of
     // the data file is the moment the new pair counts (see completePendingSave).
-    RemoveUnlessKept dataOnFailure{pendingData};
-    RemoveUnlessKept passwordOnFailure{pendingPassword};
-    RemoveUnlessKept workingOnFailure{working};
+    ScopedFileRemover dataOnFailure(pendingData);
+    ScopedFileRemover passwordOnFailure(pendingPassword);
+    ScopedFileRemover workingOnFailure(working);
     FileWriter workingText(working, false);
     std::optional<FileWriter> data;
     if (known) data.emplace(pendingData, true);
@@ -189,7 +180,9 @@ void UserFiles::saveAccountAndPassword(const UserAccount& account) {
     if (data) data->close();
     writeFileDurably(pendingPassword, password);
     if (known) renameFile(pendingData, dataFile(name));
-    dataOnFailure.keep = passwordOnFailure.keep = workingOnFailure.keep = true;
+    dataOnFailure.keep();
+    passwordOnFailure.keep();
+    workingOnFailure.keep();
   }
   // The new pair counts from here: should this rename fail, the next load finishes it.
   static_cast<void>(moveFile(pendingPassword, passwordFile(name)));

@@ -26,19 +26,6 @@ class OperatorKeyRestorer {
   ProgramState& state_;
 };
 
-// Removes a working file when it leaves scope, also on an error.
-class WorkingFileRemover {
- public:
-  WorkingFileRemover(ProgramState& state, std::string_view name)
-      : path_(state.files.workingFile(name)) {}
-  ~WorkingFileRemover() { removeFile(path_); }
-  WorkingFileRemover(const WorkingFileRemover&) = delete;
-  WorkingFileRemover& operator=(const WorkingFileRemover&) = delete;
-
- private:
-  std::string path_;
-};
-
 bool isListed(const ProgramState& state, std::string_view name) {
   const auto& names = state.registry.names;
   return std::find(names.begin(), names.end(), name) != names.end();
@@ -49,7 +36,7 @@ bool isListed(const ProgramState& state, std::string_view name) {
 // false when `typed` is not the password kept in the password file.
 bool loadAccount(ProgramState& state, std::string_view name,
                  std::optional<std::string_view> typed) {
-  WorkingFileRemover remover(state, name);
+  ScopedFileRemover workingFile(state.files.workingFile(name));
   state.files.completePendingSave(name);
   std::string stored;
   int32_t mode = state.files.loadPasswordFile(name, stored);
@@ -118,7 +105,7 @@ void saveOperatorAccount(ProgramState& state) {
 
 void saveNewAccount(ProgramState& state, std::string_view name) {
   OperatorKeyRestorer restorer(state);
-  WorkingFileRemover remover(state, name);
+  ScopedFileRemover workingFile(state.files.workingFile(name));
   state.registry.copyAccountToScratch(name, state.scratchAccount);
   state.files.keyCodeTable(name);
   try {
