@@ -50,6 +50,19 @@ class Dialogue {
     out_ += output + ConsoleTexts::prompt(name_);
     if (error) err_ += texts_.shellError(error);
   }
+  // A question of a command, reached by `before` and asked by `asked`, answered with `answer`
+  // and a line end. An answer of the text set goes on with `after`: the program writes `rest`
+  // and ends with `error`, or succeeds when `error` is null. Any other answer stops the
+  // command with "非法字符!".
+  void answer(const std::string& before, const std::string& answer, bool valid,
+              const std::string& after, const std::string& asked, const std::string& rest,
+              const char* error) {
+    if (valid) {
+      add(before + answer + "\n" + after, asked + rest + (error ? "" : texts_.ok()), error);
+    } else {
+      add(before + answer + "\n", asked, msg::kIllegalCharacter);
+    }
+  }
   // A line written on the error stream during a command (with one line end).
   void addErrorLine(const char* message) { err_ += texts_.line(message); }
 
@@ -202,41 +215,24 @@ TEST_F(BadInput, EveryByteInEachAnswerOfAddpassword) {
   const std::string start = "addpassword\n";
   Dialogue dialogue(texts_, "alice01");
   std::vector<PasswordEntry> entries{{"web01", "secret9", "url mail.example.org"}};
-  auto stores = [&](const std::string& input, const std::string& output, PasswordEntry entry) {
-    dialogue.add(input, output + texts_.ok());
-    entries.push_back(std::move(entry));
-  };
   for (int byte = 0; byte < 256; ++byte) {
     const bool valid = byte == '\n' || isText(byte);
     const std::string h = hex(byte);
     // The group: another text names no group.
     const std::string groupName = withByte("mail", byte);
-    if (!valid) {
-      dialogue.add(start + groupName + "\n", group, msg::kIllegalCharacter);
-    } else if (groupName == "mail") {
-      stores(start + "mail\na" + h + "\npw\nn\n", group + account + password + more,
-             {"a" + h, "pw", ""});
-    } else {
-      dialogue.add(start + groupName + "\na" + h + "\npw\nn\n", group + account + password + more,
-                   msg::kGroupMissing);
-    }
+    dialogue.answer(start, groupName, valid, "a" + h + "\npw\nn\n", group,
+                    account + password + more, groupName == "mail" ? nullptr : msg::kGroupMissing);
+    if (valid && groupName == "mail") entries.push_back({"a" + h, "pw", ""});
     // The account.
     const std::string accountName = withByte("b" + h, byte);
-    if (valid) {
-      stores(start + "mail\n" + accountName + "\npw\nn\n", group + account + password + more,
-             {accountName, "pw", ""});
-    } else {
-      dialogue.add(start + "mail\n" + accountName + "\n", group + account, msg::kIllegalCharacter);
-    }
+    dialogue.answer(start + "mail\n", accountName, valid, "pw\nn\n", group + account,
+                    password + more, nullptr);
+    if (valid) entries.push_back({accountName, "pw", ""});
     // The password.
     const std::string secret = withByte("p", byte);
-    if (valid) {
-      stores(start + "mail\nc" + h + "\n" + secret + "\nn\n", group + account + password + more,
-             {"c" + h, secret, ""});
-    } else {
-      dialogue.add(start + "mail\nc" + h + "\n" + secret + "\n", group + account + password,
-                   msg::kIllegalCharacter);
-    }
+    dialogue.answer(start + "mail\nc" + h + "\n", secret, valid, "n\n", group + account + password,
+                    more, nullptr);
+    if (valid) entries.push_back({"c" + h, secret, ""});
     // Whether more follows; in a group that does not exist, so that nothing is stored.
     const std::string answer = withByte("", byte);
     const std::string asked = start + "none\nd" + h + "\npw\n" + answer + "\n";
@@ -250,23 +246,15 @@ TEST_F(BadInput, EveryByteInEachAnswerOfAddpassword) {
       dialogue.add(asked + "n\n", group + account + password + more + more, msg::kGroupMissing);
     }
     // The type and the content of an info pair.
-    const std::string typeName = withByte("t", byte);
-    const std::string opening = start + "mail\ne" + h + "\npw\ny\n";
     const std::string upToType = group + account + password + more + type;
-    if (valid) {
-      stores(opening + typeName + "\nc\nn\n", upToType + content + more,
-             {"e" + h, "pw", typeName + " c"});
-    } else {
-      dialogue.add(opening + typeName + "\n", upToType, msg::kIllegalCharacter);
-    }
+    const std::string typeName = withByte("t", byte);
+    dialogue.answer(start + "mail\ne" + h + "\npw\ny\n", typeName, valid, "c\nn\n", upToType,
+                    content + more, nullptr);
+    if (valid) entries.push_back({"e" + h, "pw", typeName + " c"});
     const std::string contentText = withByte("c", byte);
-    const std::string withType = start + "mail\nf" + h + "\npw\ny\nt\n";
-    if (valid) {
-      stores(withType + contentText + "\nn\n", upToType + content + more,
-             {"f" + h, "pw", "t " + contentText});
-    } else {
-      dialogue.add(withType + contentText + "\n", upToType + content, msg::kIllegalCharacter);
-    }
+    dialogue.answer(start + "mail\nf" + h + "\npw\ny\nt\n", contentText, valid, "n\n",
+                    upToType + content, more, nullptr);
+    if (valid) entries.push_back({"f" + h, "pw", "t " + contentText});
   }
   expectDialogue("alice01", "alicepw1", dialogue);
 
@@ -289,21 +277,11 @@ TEST_F(BadInput, EveryByteInEachAnswerOfAdduser) {
   for (int byte = 0; byte < 256; ++byte) {
     const bool text = byte == '\n' || isText(byte);
     // The name (no slash in names); a mode that does not exist stops every one of them.
-    const std::string userName = withByte("user" + hex(byte), byte);
-    if (text && byte != '/') {
-      dialogue.add("adduser\n" + userName + "\nuserpw1\nbad\n", name + password + mode,
-                   msg::kUnknownAddMode);
-    } else {
-      dialogue.add("adduser\n" + userName + "\n", name, msg::kIllegalCharacter);
-    }
+    dialogue.answer("adduser\n", withByte("user" + hex(byte), byte), text && byte != '/',
+                    "userpw1\nbad\n", name, password + mode, msg::kUnknownAddMode);
     // The password.
-    const std::string secret = withByte("passwd", byte);
-    if (text) {
-      dialogue.add("adduser\npwuser1\n" + secret + "\nbad\n", name + password + mode,
-                   msg::kUnknownAddMode);
-    } else {
-      dialogue.add("adduser\npwuser1\n" + secret + "\n", name + password, msg::kIllegalCharacter);
-    }
+    dialogue.answer("adduser\npwuser1\n", withByte("passwd", byte), text, "bad\n", name + password,
+                    mode, msg::kUnknownAddMode);
     // The mode, taken as typed: only the line end leaves "simple" itself.
     const std::string modeName = withByte("simple", byte);
     dialogue.add("adduser\nmduser1\nmdpass1\n" + modeName + "\n",

@@ -31,44 +31,19 @@ constexpr char kOtherRootPassword[] = "rootpw2";
 constexpr size_t kMostChangesBeforeKill = 5;
 constexpr int kLongestKillDelayUs = 3000;
 
-// What the installation should hold, kept by the test apart from the program.
-struct ModelEntry {
-  std::string account;
-  std::string password;
-  std::string info;  // type and content words joined by blanks, as the data file keeps them
-};
-struct ModelGroup {
-  int32_t id = 0;
-  std::string name;
-  std::vector<ModelEntry> entries;
-};
-struct ModelAccount {
-  std::string password;
-  int32_t role = User;
-  int32_t mode = Simple;
-  int32_t lastGroupId = 0;
-  std::vector<ModelGroup> groups;
-};
+// What the installation should hold, kept by the test apart from the program: the names as
+// Config.ini lists them and each account as its data file should hold it.
 struct ModelInstallation {
-  std::vector<std::string> names;  // as Config.ini lists them
-  std::map<std::string, ModelAccount> accounts;
+  std::vector<std::string> names;
+  std::map<std::string, UserAccount> accounts;
 };
 
-// One line per account and per group: equal texts, equal installations.
-std::string describe(const std::string& name, int32_t fileMode, const std::string& filePassword,
-                     const ModelAccount& account) {
-  std::ostringstream text;
-  text << name << ": role " << account.role << ", mode " << account.mode << ", password "
-       << account.password << ", last group id " << account.lastGroupId << "; password file: mode "
-       << fileMode << ", password " << filePassword << "\n";
-  for (const ModelGroup& group : account.groups) {
-    text << "  group " << group.id << " " << group.name << ":";
-    for (const ModelEntry& entry : group.entries) {
-      text << " [" << entry.account << " " << entry.password << " {" << entry.info << "}]";
-    }
-    text << "\n";
-  }
-  return text.str();
+// The password file's mode and password, then the data file's text: equal texts, equal
+// installations.
+std::string describe(int32_t fileMode, const std::string& filePassword,
+                     const UserAccount& account) {
+  return "password file: mode " + std::to_string(fileMode) + ", password " + filePassword + "\n" +
+         writeAccountText(account);
 }
 
 std::string describeNames(const std::vector<std::string>& names) {
@@ -80,8 +55,8 @@ std::string describeNames(const std::vector<std::string>& names) {
 std::string describe(const ModelInstallation& model) {
   std::string text = describeNames(model.names);
   for (const std::string& name : model.names) {
-    const ModelAccount& account = model.accounts.at(name);
-    text += describe(name, account.mode, account.password, account);
+    const UserAccount& account = model.accounts.at(name);
+    text += describe(account.mode, account.password, account);
   }
   return text;
 }
@@ -93,17 +68,7 @@ std::string describeStored(const Installation& installation) {
   for (const std::string& name : names) {
     try {
       const StoredAccount stored = installation.stored(name);
-      const UserAccount& read = stored.account;
-      ModelAccount account{read.password, read.role, read.mode, read.lastGroupId, {}};
-      for (const Group& group : read.groups) {
-        ModelGroup copy{group.id, group.name, {}};
-        for (const PasswordEntry& entry : group.entries) {
-          copy.entries.push_back({entry.account, entry.password, entry.info});
-        }
-        account.groups.push_back(copy);
-      }
-      if (read.name != name) text += "(the data file names " + read.name + ") ";
-      text += describe(name, stored.passwordFileMode, stored.passwordFilePassword, account);
+      text += describe(stored.passwordFileMode, stored.passwordFilePassword, stored.account);
     } catch (const std::domain_error& error) {
       text += name + ": unreadable: " + error.what() + "\n";
     }
@@ -111,24 +76,7 @@ std::string describeStored(const Installation& installation) {
   return text;
 }
 
-enum class ChangeKind {
-  kAddGroup,
-  kAddEntry,
-  kDeleteGroup,
-  kDeleteEntry,
-  kSetMode,
-  kSetPassword,
-  kAddUser,
-  kAddAdmin,
-  kDeleteUser,
-  kDeleteAdmin,
-};
-constexpr const char* kChangeWords[] = {"adddir",  "addpassword", "deldir",  "delpassword",
-                                        "setmode", "setpassword", "adduser", "addadmin",
-                                        "deluser", "deladmin"};
-
 struct Change {
-  ChangeKind kind;
   std::string input;       // the command line and the answers to its questions
   std::string newAccount;  // the account that adduser or addadmin creates
   std::string oldAccount;  // the account that deluser or deladmin deletes
@@ -153,13 +101,11 @@ class ScriptWriter {
 
   size_t size() const { return script_.changes.size(); }
   ModelInstallation& state() { return state_; }
-  ModelAccount& operatorAccount() { return state_.accounts.at(script_.operatorName); }
+  UserAccount& operatorAccount() { return state_.accounts.at(script_.operatorName); }
 
   // Records a change made to state() as the next step.
-  void add(ChangeKind kind, std::string input, std::string newAccount = "",
-           std::string oldAccount = "") {
-    script_.changes.push_back(
-        {kind, std::move(input), std::move(newAccount), std::move(oldAccount)});
+  void add(std::string input, std::string newAccount = "", std::string oldAccount = "") {
+    script_.changes.push_back({std::move(input), std::move(newAccount), std::move(oldAccount)});
     script_.states.push_back(state_);
   }
 
@@ -187,7 +133,7 @@ class ScriptWriter {
 ModelInstallation rootOnly() {
   ModelInstallation model;
   model.names = {"root"};
-  model.accounts["root"] = ModelAccount{kRootPassword, SystemAdministrator, Simple, 0, {}};
+  model.accounts["root"] = makeAccount("root", kRootPassword, Simple, SystemAdministrator);
   return model;
 }
 
@@ -195,51 +141,50 @@ ModelInstallation rootOnly() {
 Script userScript(const ModelInstallation& start, size_t length) {
   ScriptWriter writer(kUserName, start, kSeed);
   while (writer.size() < length) {
-    ModelAccount& me = writer.operatorAccount();
-    std::vector<ModelGroup>& groups = me.groups;
+    UserAccount& me = writer.operatorAccount();
+    std::vector<Group>& groups = me.groups;
     bool anyEntry = false;
-    for (const ModelGroup& group : groups) anyEntry = anyEntry || !group.entries.empty();
+    for (const Group& group : groups) anyEntry = anyEntry || !group.entries.empty();
     switch (writer.pick({groups.size() < 10 ? 3.0 : 0.5, groups.empty() ? 0.0 : 4.0,
                          groups.size() > 2 ? 1.0 : 0.0, anyEntry ? 2.0 : 0.0, 1.5})) {
       case 0: {
         const std::string group = writer.name("g");
-        groups.push_back({++me.lastGroupId, group, {}});
-        writer.add(ChangeKind::kAddGroup, "adddir " + group + "\n");
+        groups.push_back({++me.lastGroupId, 0, group, {}});
+        writer.add("adddir " + group + "\n");
         break;
       }
       case 1: {
-        ModelGroup& group = groups[writer.below(groups.size())];
-        ModelEntry entry{writer.name("acct"), writer.password(), ""};
+        Group& group = groups[writer.below(groups.size())];
+        PasswordEntry entry{writer.name("acct"), writer.password(), ""};
         for (size_t pairs = writer.below(3); pairs > 0; --pairs) {
           if (!entry.info.empty()) entry.info += " ";
           entry.info += writer.name("type") + " " + writer.password();
         }
         group.entries.push_back(entry);
-        writer.add(ChangeKind::kAddEntry, "addpassword " + group.name + " " + entry.account + " " +
-                                              entry.password + " " + entry.info + "\n");
+        writer.add("addpassword " + group.name + " " + entry.account + " " + entry.password + " " +
+                   entry.info + "\n");
         break;
       }
       case 2: {
         const size_t index = writer.below(groups.size());
         const std::string group = groups[index].name;
         groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(index));
-        writer.add(ChangeKind::kDeleteGroup, "deldir " + group + "\nY\n");
+        writer.add("deldir " + group + "\nY\n");
         break;
       }
       case 3: {
         size_t index = writer.below(groups.size());
         while (groups[index].entries.empty()) index = (index + 1) % groups.size();
-        ModelGroup& group = groups[index];
+        Group& group = groups[index];
         const size_t at = writer.below(group.entries.size());
         const std::string account = group.entries[at].account;
         group.entries.erase(group.entries.begin() + static_cast<std::ptrdiff_t>(at));
-        writer.add(ChangeKind::kDeleteEntry, "delpassword " + group.name + " " + account + "\ny\n");
+        writer.add("delpassword " + group.name + " " + account + "\ny\n");
         break;
       }
       default:
         me.mode = me.mode == Simple ? Unencrypted : Simple;
-        writer.add(ChangeKind::kSetMode,
-                   std::string("setmode ") + (me.mode == Simple ? "simple" : "unencrypted") + "\n");
+        writer.add(std::string("setmode ") + (me.mode == Simple ? "simple" : "unencrypted") + "\n");
     }
   }
   return writer.take();
@@ -259,7 +204,7 @@ Script rootScript(const ModelInstallation& start, size_t length) {
       case 0: {
         std::string& password = writer.operatorAccount().password;
         password = password == kRootPassword ? kOtherRootPassword : kRootPassword;
-        writer.add(ChangeKind::kSetPassword, "setpassword " + password + "\n");
+        writer.add("setpassword " + password + "\n");
         break;
       }
       case 1:
@@ -268,11 +213,11 @@ Script rootScript(const ModelInstallation& start, size_t length) {
         const std::string name = writer.name(user ? "usr" : "adm");
         const std::string password = writer.password();
         state.names.push_back(name);
-        state.accounts[name] = ModelAccount{password, user ? User : Administrator, Simple, 0, {}};
+        state.accounts[name] = makeAccount(name, password, Simple, user ? User : Administrator);
         if (user) {
-          writer.add(ChangeKind::kAddUser, "adduser " + name + " " + password + " simple\n", name);
+          writer.add("adduser " + name + " " + password + " simple\n", name);
         } else {
-          writer.add(ChangeKind::kAddAdmin, "addadmin " + name + " " + password + "\n", name);
+          writer.add("addadmin " + name + " " + password + "\n", name);
         }
         break;
       }
@@ -282,9 +227,9 @@ Script rootScript(const ModelInstallation& start, size_t length) {
         state.names.erase(state.names.begin() + static_cast<std::ptrdiff_t>(index));
         state.accounts.erase(name);
         if (writer.below(2) == 0) {
-          writer.add(ChangeKind::kDeleteUser, "deluser " + name + "\nY\n", "", name);
+          writer.add("deluser " + name + "\nY\n", "", name);
         } else {
-          writer.add(ChangeKind::kDeleteAdmin, "deladmin " + name + "\ny\n", "", name);
+          writer.add("deladmin " + name + "\ny\n", "", name);
         }
       }
     }
@@ -331,7 +276,8 @@ class CrashConsistency : public InstalledTest {
       if (inLogin) {
         ++kills["login"];
       } else if (cut < length) {
-        ++kills[kChangeWords[static_cast<int>(script.changes[cut].kind)]];
+        const std::string& input = script.changes[cut].input;
+        ++kills[input.substr(0, input.find_first_of(" \n"))];
         cutOff.insert(script.changes[cut].newAccount);
         cutOff.insert(script.changes[cut].oldAccount);
       } else {
@@ -457,7 +403,7 @@ TEST_F(CrashConsistency, UserChangesSurviveKills) {
                   {std::string("adduser ") + kUserName + " " + kUserPassword + " simple"});
   ModelInstallation start = rootOnly();
   start.names.push_back(kUserName);
-  start.accounts[kUserName] = ModelAccount{kUserPassword, User, Simple, 0, {}};
+  start.accounts[kUserName] = makeAccount(kUserName, kUserPassword, Simple, User);
 
   const std::map<std::string, size_t> kills = killRepeatedly(userScript(start, 600), 120);
   report("kills during alice01's changes", kills);

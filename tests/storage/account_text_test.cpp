@@ -2,9 +2,11 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
+#include "expect_error.h"
 #include "model/messages.h"
 
 namespace vellumkeep {
@@ -38,16 +40,6 @@ UserAccount oneEntryAccount() {
   addEntry(mail, "bob@x.org", "secret", "url\nexample.com");
   addGroup(account, mail);
   return account;
-}
-
-std::string readError(std::string_view text) {
-  UserAccount scratch;
-  try {
-    readAccountText(text, scratch);
-  } catch (const std::domain_error& error) {
-    return error.what();
-  }
-  return "no error";
 }
 
 void expectSameEntries(const Group& actual, const Group& expected) {
@@ -147,29 +139,28 @@ TEST(AccountTextTest, LineEndVariants) {
   expectSameAccount(withExtraLines, plain);
 }
 
-TEST(AccountTextTest, MissingLinesAreCorruption) {
+// Missing lines and unreadable or negative counts; the scratch account stays as it was.
+TEST(AccountTextTest, DamagedTextsAreCorruption) {
   const std::string text = kOneEntryText;
-  size_t cut = text.rfind('\n', text.size() - 2) + 1;
-  EXPECT_EQ(readError(text.substr(0, cut)), msg::kCorruptUserData);
-  EXPECT_EQ(readError(""), msg::kCorruptUserData);
-  EXPECT_EQ(readError("root\ntoor12\n2\n1\n0\n"), msg::kCorruptUserData);
-  EXPECT_EQ(readError("root\ntoor12\n2\n1\n1\n0\n"), msg::kCorruptUserData);
-  EXPECT_EQ(readError("root\ntoor12\n2\n1\n1\n0\ng\n1\n1\nacc\npw\n"), msg::kCorruptUserData);
-}
-
-TEST(AccountTextTest, BadCountsAreCorruption) {
-  EXPECT_EQ(readError("root\ntoor12\n2\n1\n-1\n0\n"), msg::kCorruptUserData);
-  EXPECT_EQ(readError("root\ntoor12\n2\n1\nmany\n0\n"), msg::kCorruptUserData);
-  EXPECT_EQ(readError("root\ntoor12\n2\n1\n\n0\n"), msg::kCorruptUserData);
-  EXPECT_EQ(readError("root\ntoor12\n2\n1\n99999999999\n0\n"), msg::kCorruptUserData);
-  EXPECT_EQ(readError("root\ntoor12\n2\n1\n1\n0\ng\n1\n-2\n"), msg::kCorruptUserData);
-  EXPECT_EQ(readError("root\ntoor12\n2\n1\n1\n0\ng\n1\nx\n"), msg::kCorruptUserData);
-}
-
-TEST(AccountTextTest, CorruptionLeavesScratchUnchanged) {
-  UserAccount scratch = oneEntryAccount();
-  EXPECT_THROW(readAccountText("root\ntoor12\n2\n1\n1\n0\n", scratch), std::domain_error);
-  expectSameAccount(scratch, oneEntryAccount());
+  const std::string damaged[] = {
+      text.substr(0, text.rfind('\n', text.size() - 2) + 1),
+      "",
+      "root\ntoor12\n2\n1\n0\n",
+      "root\ntoor12\n2\n1\n1\n0\n",
+      "root\ntoor12\n2\n1\n1\n0\ng\n1\n1\nacc\npw\n",
+      "root\ntoor12\n2\n1\n-1\n0\n",
+      "root\ntoor12\n2\n1\nmany\n0\n",
+      "root\ntoor12\n2\n1\n\n0\n",
+      "root\ntoor12\n2\n1\n99999999999\n0\n",
+      "root\ntoor12\n2\n1\n1\n0\ng\n1\n-2\n",
+      "root\ntoor12\n2\n1\n1\n0\ng\n1\nx\n",
+  };
+  for (const std::string& bad : damaged) {
+    SCOPED_TRACE(bad);
+    UserAccount scratch = oneEntryAccount();
+    expectError<std::domain_error>([&] { readAccountText(bad, scratch); }, msg::kCorruptUserData);
+    expectSameAccount(scratch, oneEntryAccount());
+  }
 }
 
 TEST(AccountTextTest, NumbersAsAStreamReadsThem) {
@@ -256,15 +247,12 @@ TEST(AccountTextPieces, ShortTextInPiecesIsCorruption) {
   const std::string text = "root\ntoor12\n2\n1\n1\n0\n";
   bool given = false;
   UserAccount scratch;
-  EXPECT_THROW(readAccountText(
-                   [&](std::string& piece) {
-                     if (given) return false;
-                     given = true;
-                     piece = text;
-                     return true;
-                   },
-                   text.size(), scratch),
-               std::domain_error);
+  const auto pieces = [&](std::string& piece) {  // the whole text once, then its end
+    piece = given ? "" : text;
+    return !std::exchange(given, true);
+  };
+  expectError<std::domain_error>([&] { readAccountText(pieces, 64, scratch); },
+                                 msg::kCorruptUserData);
 }
 
 }  // namespace

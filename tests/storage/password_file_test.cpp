@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "model/charsets.h"
 #include "expect_error.h"
+#include "model/charsets.h"
 #include "model/messages.h"
 
 namespace vellumkeep {
@@ -104,14 +104,6 @@ TEST(PasswordFileRoundTrip, ModeAndPasswordReadBack) {
       }
     }
   }
-}
-
-TEST(PasswordFileRoundTrip, EmptyPasswordHoldsEightHeaderCharacters) {
-  const CodeTable table = keyedTable("carol9");
-  const std::string file = writeFile(table, 1, "", 99);
-  const FillerRuns runs = splitFile(file);
-  EXPECT_EQ(runs.characters, writePasswordHeader(table, 1, ""));
-  EXPECT_EQ(runs.characters.size(), 8u);
 }
 
 TEST(PasswordFileRoundTrip, DifferentSeedsGiveDifferentFilesWithTheSameMeaning) {
