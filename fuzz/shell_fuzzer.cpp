@@ -169,7 +169,7 @@ class ShellFixture {
     std::string password;
     const int32_t mode = files.loadPasswordFile(name, password);
     UserAccount account;
-    readAccountText(files.openWorkingFile(mode, name), account);
+    files.loadAccountText(mode, name, account);
     removeFile(files.workingFile(name));
     if (account.password != password) fuzz::fail("data file and password file disagree");
     if (account.mode != mode) fuzz::fail("data file and password file give different modes");

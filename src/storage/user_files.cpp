@@ -102,17 +102,6 @@ int32_t UserFiles::loadPasswordFile(std::string_view name, std::string& password
   return readPasswordHeader(codeTable_, header, password);
 }
 
-std::string UserFiles::openWorkingFile(int32_t mode, std::string_view name) {
-  DataFileText data(codeTable_, mode, dataFile(name));
-  if (mode != Simple && mode != Unencrypted) return std::string();
-  std::string text;
-  text.reserve(data.sizeHint());
-  std::string piece;
-  while (data.next(piece)) text += piece;
-  writeFilePrivately(workingFile(name), text);
-  return text;
-}
-
 void UserFiles::loadAccountText(int32_t mode, std::string_view name, UserAccount& scratch) {
   DataFileText data(codeTable_, mode, dataFile(name));
   // An unknown mode reads no text, and an empty text is short.

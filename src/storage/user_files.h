@@ -33,14 +33,10 @@ class UserFiles {
   // file is missing or damaged. The table must be keyed with `name`.
   int32_t loadPasswordFile(std::string_view name, std::string& password);
 
-  // The account text of the data file read in `mode` (empty for an unknown mode), also
-  // written to the working file. Throws the corruption error when the data file is missing.
-  std::string openWorkingFile(int32_t mode, std::string_view name);
-
-  // openWorkingFile and readAccountText in one pass: the data file is read, decoded, copied
-  // to the working file and parsed into `scratch` a piece at a time, so that neither the
-  // file nor the text is ever held whole. Throws the corruption error when the data file is
-  // missing, the mode unknown or the text short.
+  // Loads the account text of the data file, read in `mode`, into `scratch` through the
+  // working file: the file is read, decoded, copied to the working file and parsed a piece
+  // at a time, so that neither the file nor the text is ever held whole. Throws the
+  // corruption error when the data file is missing, the mode unknown or the text short.
   void loadAccountText(int32_t mode, std::string_view name, UserAccount& scratch);
 
   // Writes `account` as account text to its working file and replaces its data file in the

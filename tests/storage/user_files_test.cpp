@@ -59,7 +59,9 @@ TEST_F(UserFilesTest, DataFileIsCodedOrPlainByMode) {
   std::string coded = contentsOf(files_.dataFile("alice01"));
   EXPECT_EQ(4 * text.size(), coded.size());
   EXPECT_EQ(std::string::npos, coded.find_first_not_of("0123456789"));
-  EXPECT_EQ(text, files_.openWorkingFile(Simple, "alice01"));
+  UserAccount loaded;
+  files_.loadAccountText(Simple, "alice01", loaded);
+  EXPECT_EQ(text, writeAccountText(loaded));
   EXPECT_EQ(text, contentsOf(files_.workingFile("alice01")));
 
   account.mode = Unencrypted;
@@ -72,7 +74,8 @@ TEST_F(UserFilesTest, DataFileIsCodedOrPlainByMode) {
 }
 
 TEST_F(UserFilesTest, MissingDataFileIsCorruption) {
-  EXPECT_THROW(files_.openWorkingFile(Simple, "alice01"), std::domain_error);
+  UserAccount loaded;
+  EXPECT_THROW(files_.loadAccountText(Simple, "alice01", loaded), std::domain_error);
 }
 
 TEST_F(UserFilesTest, CodingErrorWritesNothing) {
