@@ -168,13 +168,12 @@ ScopedFileRemover::~ScopedFileRemover() {
 }
 
 AtomicFileWriter::AtomicFileWriter(const std::string& path)
-    : path_(path), temporary_(path + kTemporarySuffix), file_(temporary_.path(), true) {}
+    : path_(path), temporary_(atomicTemporaryOf(path)), file_(temporary_.path(), true) {}
 
 void AtomicFileWriter::commit() {
   file_.close();
-  if (std::rename(temporary_.path().c_str(), path_.c_str()) != 0) throwWriteFailed();
+  renameFile(temporary_.path(), path_);
   temporary_.keep();
-  syncFolderOf(path_);
 }
 
 bool readFile(const std::string& path, std::string& contents) {
