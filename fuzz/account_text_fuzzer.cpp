@@ -32,7 +32,7 @@ UserAccount previousScratch() {
   return account;
 }
 
-bool endsInCarriageReturn(const std::string& line) {
+bool endsInCarriageReturn(std::string_view line) {
   return !line.empty() && line.back() == '\r';
 }
 
@@ -43,8 +43,8 @@ bool holdsLineEndingInCarriageReturn(const UserAccount& account) {
   for (const vellumkeep::Group& group : account.groups) {
     if (endsInCarriageReturn(group.name)) return true;
     for (const vellumkeep::PasswordEntry& entry : group.entries) {
-      if (endsInCarriageReturn(entry.account) || endsInCarriageReturn(entry.password) ||
-          endsInCarriageReturn(entry.info)) {
+      if (endsInCarriageReturn(entry.account()) || endsInCarriageReturn(entry.password()) ||
+          endsInCarriageReturn(entry.info())) {
         return true;
       }
     }

@@ -32,7 +32,7 @@ void pushGroupBlock(ProgramState& state, const std::string& name) {
   pushRow(state, name);
   const Group& group = requireGroup(state, name);
   pushResultMarker(state, group.entryCount);
-  for (const PasswordEntry& entry : group.entries) pushRow(state, entry.account);
+  for (const PasswordEntry& entry : group.entries) pushRow(state, std::string(entry.account()));
 }
 
 void pushSearchBlock(ProgramState& state, const std::string& account) {
@@ -82,8 +82,8 @@ void queryEntry(ProgramState& state) {
   const PasswordEntry* entry = findEntry(requireGroup(state, args.values[0]), account);
   if (!entry) throw std::runtime_error(msg::kEntryMissing);
   pushRow(state, account);
-  pushRow(state, entry->password);
-  pushRow(state, entry->info);
+  pushRow(state, std::string(entry->password()));
+  pushRow(state, std::string(entry->info()));
 }
 
 void queryUsers(ProgramState& state) {

@@ -20,11 +20,21 @@ auto findGroupIn(Account& account, std::string_view name) -> decltype(&account.g
 template <typename G>
 auto findEntryIn(G& group, std::string_view accountName) -> decltype(&group.entries[0]) {
   auto it = std::find_if(group.entries.begin(), group.entries.end(),
-                         [&](const PasswordEntry& e) { return e.account == accountName; });
+                         [&](const PasswordEntry& e) { return e.account() == accountName; });
   return it == group.entries.end() ? nullptr : &*it;
 }
 
 }  // namespace
+
+PasswordEntry::PasswordEntry(std::string_view account, std::string_view password,
+                             std::string_view info) {
+  const size_t size = account.size() + password.size() + info.size();
+  if (size > UINT32_MAX) throw std::length_error("credential too long");
+  fields_.reserve(size);
+  fields_.append(account).append(password).append(info);
+  passwordAt_ = static_cast<uint32_t>(account.size());
+  infoAt_ = static_cast<uint32_t>(account.size() + password.size());
+}
 
 Group* findGroup(UserAccount& account, std::string_view name) {
   return findGroupIn(account, name);
@@ -62,7 +72,7 @@ std::vector<PasswordEntry>& groupEntries(UserAccount& account, std::string_view 
 }
 
 void insertEntry(Group& group, PasswordEntry entry) {
-  if (findEntry(group, entry.account)) throw std::runtime_error(msg::kEntryExists);
+  if (findEntry(group, entry.account())) throw std::runtime_error(msg::kEntryExists);
   group.entries.push_back(std::move(entry));
   ++group.entryCount;
 }

@@ -9,10 +9,25 @@
 
 namespace vellumkeep {
 
-struct PasswordEntry {
-  std::string account;  // key within its group
-  std::string password;
-  std::string info;  // type, content, type, content... separated by whitespace
+// One credential. The three fields share one allocation: a store holds hundreds of
+// thousands of entries, and three strings each would take about twice their text.
+class PasswordEntry {
+ public:
+  PasswordEntry() = default;
+  // Throws std::length_error when the fields together exceed 4 GiB.
+  PasswordEntry(std::string_view account, std::string_view password, std::string_view info);
+
+  std::string_view account() const { return std::string_view(fields_).substr(0, passwordAt_); }
+  std::string_view password() const {
+    return std::string_view(fields_).substr(passwordAt_, infoAt_ - passwordAt_);
+  }
+  // type, content, type, content... separated by whitespace
+  std::string_view info() const { return std::string_view(fields_).substr(infoAt_); }
+
+ private:
+  std::string fields_;  // account, password and info, one after the other
+  uint32_t passwordAt_ = 0;
+  uint32_t infoAt_ = 0;
 };
 
 struct Group {

@@ -24,7 +24,7 @@ size_t estimateTextSize(const UserAccount& account) {
   for (const Group& group : account.groups) {
     size += group.name.size() + 2 * kNumberLineSize + 1;
     for (const PasswordEntry& entry : group.entries) {
-      size += entry.account.size() + entry.password.size() + entry.info.size() + 3;
+      size += entry.account().size() + entry.password().size() + entry.info().size() + 3;
     }
   }
   return size;
@@ -64,18 +64,19 @@ class PieceWriter {
 
   // The three lines of an entry in one step: the bulk of every large text.
   void entryLines(const PasswordEntry& entry) {
-    const size_t size = entry.account.size() + entry.password.size() + entry.info.size() + 3;
+    const std::string_view fields[] = {entry.account(), entry.password(), entry.info()};
+    const size_t size = fields[0].size() + fields[1].size() + fields[2].size() + 3;
     if (used_ + size > kAccountTextPiece) flush();
-    if (size > kAccountTextPiece || entry.info.find('\n') != std::string::npos) {
-      line(entry.account);
-      line(entry.password);
-      infoLine(entry.info);
+    if (size > kAccountTextPiece || fields[2].find('\n') != std::string_view::npos) {
+      line(fields[0]);
+      line(fields[1]);
+      infoLine(fields[2]);
       return;
     }
     char* out = buffer_.get() + used_;
-    for (const std::string* text : {&entry.account, &entry.password, &entry.info}) {
-      copyField(out, text->data(), text->size());
-      out += text->size();
+    for (std::string_view text : fields) {
+      copyField(out, text.data(), text.size());
+      out += text.size();
       *out++ = '\n';
     }
     used_ += size;
@@ -194,13 +195,6 @@ class LineScanner {
   size_t consumed_ = 0;
 };
 
-PasswordEntry readEntry(LineScanner& lines) {
-  PasswordEntry entry;
-  entry.account = lines.nextLine();
-  entry.password = lines.nextLine();
-  entry.info = lines.nextLine();
-  return entry;
-}
 
 Group readGroup(LineScanner& lines) {
   Group group;
@@ -208,7 +202,14 @@ Group readGroup(LineScanner& lines) {
   group.id = lines.nextNumber();
   group.entryCount = lines.nextCount();
   group.entries.reserve(std::min(static_cast<size_t>(group.entryCount), lines.itemsLeft(3)));
-  for (int32_t i = 0; i < group.entryCount; ++i) group.entries.push_back(readEntry(lines));
+  // Copies, since a line lasts only until the next is read; reused from entry to entry.
+  std::string account;
+  std::string password;
+  for (int32_t i = 0; i < group.entryCount; ++i) {
+    account.assign(lines.nextLine());
+    password.assign(lines.nextLine());
+    group.entries.emplace_back(account, password, lines.nextLine());
+  }
   return group;
 }
 

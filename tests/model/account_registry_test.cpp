@@ -69,7 +69,7 @@ TEST(AccountRegistryTest, ScratchCopiesTheWholeAccount) {
   UserAccount scratch;
   registry.copyAccountToScratch("user001", scratch);
   EXPECT_EQ("mail", scratch.groups.at(0).name);
-  EXPECT_EQ("url x", scratch.groups.at(0).entries.at(0).info);
+  EXPECT_EQ("url x", scratch.groups.at(0).entries.at(0).info());
   EXPECT_EQ(Unencrypted, scratch.mode);
 }
 

@@ -11,7 +11,7 @@ namespace {
 
 std::vector<std::string> accounts(const Group& group) {
   std::vector<std::string> names;
-  for (const PasswordEntry& entry : group.entries) names.push_back(entry.account);
+  for (const PasswordEntry& entry : group.entries) names.emplace_back(entry.account());
   return names;
 }
 
@@ -37,6 +37,26 @@ TEST(PasswordStoreTest, RemovingAnEntryKeepsTheOrderOfTheRest) {
   EXPECT_THROW(removeEntry(group, "b"), std::runtime_error);
   EXPECT_EQ((std::vector<std::string>{"a", "c"}), accounts(group));
   EXPECT_EQ(2, group.entryCount);
+}
+
+TEST(PasswordStoreTest, EntryFieldsKeepTheirBounds) {
+  using namespace std::string_literals;
+  const std::string cases[][3] = {{"", "", ""},
+                                  {"a", "", ""},
+                                  {"", "pw", ""},
+                                  {"", "", "url x"},
+                                  {"acct", "pw", "url x"},
+                                  {"a\0b"s, "\0"s, "t c\0"s},
+                                  {std::string(300, 'a'), std::string(79, 'p'), "info"}};
+  for (const auto& fields : cases) {
+    const PasswordEntry entry(fields[0], fields[1], fields[2]);
+    const PasswordEntry copy = entry;
+    for (const PasswordEntry* e : {&entry, &copy}) {
+      EXPECT_EQ(fields[0], e->account());
+      EXPECT_EQ(fields[1], e->password());
+      EXPECT_EQ(fields[2], e->info());
+    }
+  }
 }
 
 TEST(PasswordStoreTest, SplitInfoPairsWordsAndDropsALoneLastWord) {

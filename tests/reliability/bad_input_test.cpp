@@ -202,7 +202,7 @@ TEST_F(BadInput, EveryByteInAConfirmation) {
   const UserAccount alice = stored("alice01").account;
   ASSERT_EQ(1u, alice.groups.size());
   ASSERT_EQ(1u, alice.groups[0].entries.size());
-  EXPECT_EQ("secret9", alice.groups[0].entries[0].password);
+  EXPECT_EQ("secret9", alice.groups[0].entries[0].password());
 }
 
 TEST_F(BadInput, EveryByteInEachAnswerOfAddpassword) {
@@ -263,9 +263,9 @@ TEST_F(BadInput, EveryByteInEachAnswerOfAddpassword) {
   const std::vector<PasswordEntry>& kept = alice.groups[0].entries;
   ASSERT_EQ(entries.size(), kept.size());
   for (size_t i = 0; i < entries.size(); ++i) {
-    EXPECT_EQ(entries[i].account, kept[i].account);
-    EXPECT_EQ(entries[i].password, kept[i].password) << entries[i].account;
-    EXPECT_EQ(entries[i].info, kept[i].info) << entries[i].account;
+    EXPECT_EQ(entries[i].account(), kept[i].account());
+    EXPECT_EQ(entries[i].password(), kept[i].password()) << entries[i].account();
+    EXPECT_EQ(entries[i].info(), kept[i].info()) << entries[i].account();
   }
 }
 

@@ -155,14 +155,16 @@ Script userScript(const ModelInstallation& start, size_t length) {
       }
       case 1: {
         Group& group = groups[writer.below(groups.size())];
-        PasswordEntry entry{writer.name("acct"), writer.password(), ""};
+        const std::string account = writer.name("acct");
+        const std::string password = writer.password();
+        std::string info;
         for (size_t pairs = writer.below(3); pairs > 0; --pairs) {
-          if (!entry.info.empty()) entry.info += " ";
-          entry.info += writer.name("type") + " " + writer.password();
+          if (!info.empty()) info += " ";
+          info += writer.name("type") + " " + writer.password();
         }
-        group.entries.push_back(entry);
-        writer.add("addpassword " + group.name + " " + entry.account + " " + entry.password + " " +
-                   entry.info + "\n");
+        group.entries.emplace_back(account, password, info);
+        writer.add("addpassword " + group.name + " " + account + " " + password + " " + info +
+                   "\n");
         break;
       }
       case 2: {
@@ -177,7 +179,7 @@ Script userScript(const ModelInstallation& start, size_t length) {
         while (groups[index].entries.empty()) index = (index + 1) % groups.size();
         Group& group = groups[index];
         const size_t at = writer.below(group.entries.size());
-        const std::string account = group.entries[at].account;
+        const std::string account = std::string(group.entries[at].account());
         group.entries.erase(group.entries.begin() + static_cast<std::ptrdiff_t>(at));
         writer.add("delpassword " + group.name + " " + account + "\ny\n");
         break;

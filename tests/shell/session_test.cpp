@@ -176,7 +176,7 @@ TEST_F(ShellSession, AddpasswordDialogueBuildsTheInfo) {
                 more + msg::kAskInfoType + msg::kAskInfoContent + more + kOk,
             result.out);
   EXPECT_EQ(std::string(msg::kWrongAnswer) + "\n", result.err);
-  EXPECT_EQ("url\nx.org", state().operatorAccount().groups[0].entries[0].info);
+  EXPECT_EQ("url\nx.org", state().operatorAccount().groups[0].entries[0].info());
 }
 
 TEST_F(ShellSession, AddpasswordChecksGroupsAndDuplicates) {

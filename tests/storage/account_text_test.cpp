@@ -19,9 +19,14 @@ Group makeGroup(int32_t id, std::string name) {
   return group;
 }
 
-void addEntry(Group& group, std::string account, std::string password, std::string info) {
-  group.entries.push_back({std::move(account), std::move(password), std::move(info)});
+void addEntry(Group& group, std::string_view account, std::string_view password,
+              std::string_view info) {
+  group.entries.emplace_back(account, password, info);
   ++group.entryCount;
+}
+
+void setInfo(PasswordEntry& entry, std::string_view info) {
+  entry = PasswordEntry(entry.account(), entry.password(), info);
 }
 
 void addGroup(UserAccount& account, Group group) {
@@ -45,9 +50,9 @@ UserAccount oneEntryAccount() {
 void expectSameEntries(const Group& actual, const Group& expected) {
   ASSERT_EQ(actual.entries.size(), expected.entries.size());
   for (size_t i = 0; i < expected.entries.size(); ++i) {
-    EXPECT_EQ(actual.entries[i].account, expected.entries[i].account);
-    EXPECT_EQ(actual.entries[i].password, expected.entries[i].password);
-    EXPECT_EQ(actual.entries[i].info, expected.entries[i].info);
+    EXPECT_EQ(actual.entries[i].account(), expected.entries[i].account());
+    EXPECT_EQ(actual.entries[i].password(), expected.entries[i].password());
+    EXPECT_EQ(actual.entries[i].info(), expected.entries[i].info());
   }
 }
 
@@ -92,7 +97,7 @@ TEST(AccountTextTest, RoundTripWithGroupsEntriesAndInfo) {
   UserAccount scratch;
   readAccountText(writeAccountText(account), scratch);
 
-  account.groups[0].entries[0].info = "url mail.x.org pin 1234";
+  setInfo(account.groups[0].entries[0], "url mail.x.org pin 1234");
   expectSameAccount(scratch, account);
 }
 
@@ -115,7 +120,7 @@ TEST(AccountTextTest, LineEndVariants) {
   readAccountText(kOneEntryText, plain);
   expectSameAccount(plain, [] {
     UserAccount expected = oneEntryAccount();
-    expected.groups[0].entries[0].info = "url example.com";
+    setInfo(expected.groups[0].entries[0], "url example.com");
     return expected;
   }());
 
@@ -176,7 +181,7 @@ TEST(AccountTextTest, NumbersAsAStreamReadsThem) {
   EXPECT_EQ(scratch.groups[1].name, "h");
   EXPECT_EQ(scratch.groups[1].id, 0);  // "abc" is no number
   ASSERT_EQ(scratch.groups[1].entries.size(), 1u);
-  EXPECT_EQ(scratch.groups[1].entries[0].info, "c");
+  EXPECT_EQ(scratch.groups[1].entries[0].info(), "c");
 
   readAccountText("n\np\n+-4\n-\n0\n99999999999\n", scratch);
   EXPECT_EQ(scratch.role, 0);
@@ -201,7 +206,7 @@ UserAccount largeAccount() {
     }
     addGroup(account, group);
   }
-  account.groups[7].entries[3].info = std::string(kAccountTextPiece + 17, 'i');
+  setInfo(account.groups[7].entries[3], std::string(kAccountTextPiece + 17, 'i'));
   account.lastGroupId = 30;
   return account;
 }
