@@ -75,10 +75,13 @@ bool writeAll(int fd, std::string_view contents) {
   return true;
 }
 
-// Opens `path` for writing, created or emptied, with owner-only permissions; -1 on failure.
+// Creates `path` afresh for writing, with owner-only permissions; -1 on failure. A file of
+// that name is replaced, never written through: it may be a second name of another file
+// (see linkFile), or a link planted to redirect the write.
 int openPrivateFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, kPrivateMode);
-  // An existing file keeps its old permissions through open.
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) return -1;
+  const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, kPrivateMode);
+  // The creation mask may have taken bits away.
   if (fd >= 0 && ::fchmod(fd, kPrivateMode) != 0) {
     ::close(fd);
     return -1;
@@ -86,7 +89,7 @@ int openPrivateFile(const std::string& path) {
   return fd;
 }
 
-// Creates or empties `path` with owner-only permissions and writes `contents`; with `sync`,
+// Creates `path` afresh with owner-only permissions and writes `contents`; with `sync`,
 // the data reach the disk before the file is closed.
 bool writePrivateFile(const std::string& path, std::string_view contents, bool sync) {
   FileDescriptor file(openPrivateFile(path));
@@ -220,6 +223,11 @@ bool moveFile(const std::string& from, const std::string& to) {
 
 void renameFile(const std::string& from, const std::string& to) {
   if (!moveFile(from, to)) throwWriteFailed();
+}
+
+bool linkFile(const std::string& existing, const std::string& alias) {
+  removeFile(alias);
+  return ::link(existing.c_str(), alias.c_str()) == 0;
 }
 
 std::string atomicTemporaryOf(const std::string& path) {

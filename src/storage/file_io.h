@@ -9,7 +9,8 @@
 
 namespace vellumkeep {
 
-// Writes a file piece by piece: creates or empties it with owner-only permissions (0600).
+// Writes a file piece by piece: creates it afresh, replacing any file of that name, with
+// owner-only permissions (0600).
 // Every failure throws std::runtime_error("文件写入失败!"). With `durable`, the disk starts
 // writing each megabyte as soon as it is handed over, so that the final sync waits only for
 // the rest. Closes the file, unsynced, when it leaves scope unclosed.
@@ -59,6 +60,8 @@ class AtomicFileWriter {
 
   void write(std::string_view data) { file_.write(data); }
   void commit();
+  // Where the contents wait until commit().
+  const std::string& temporaryPath() const { return temporary_.path(); }
 
  private:
   std::string path_;
@@ -98,11 +101,11 @@ bool readFile(const std::string& path, std::string& contents);
 // the old file then stays whole and the temporary is removed.
 void writeFileAtomically(const std::string& path, std::string_view contents);
 
-// Creates or empties `path` (mode 0600) and writes `contents`, without syncing: for transient
+// Creates `path` afresh (mode 0600) and writes `contents`, without syncing: for transient
 // working files. Throws std::runtime_error("文件写入失败!") on failure.
 void writeFilePrivately(const std::string& path, std::string_view contents);
 
-// Creates or empties `path` (mode 0600), writes `contents` and syncs them to disk. Throws
+// Creates `path` afresh (mode 0600), writes `contents` and syncs them to disk. Throws
 // std::runtime_error("文件写入失败!") on failure.
 void writeFileDurably(const std::string& path, std::string_view contents);
 
@@ -118,6 +121,10 @@ bool moveFile(const std::string& from, const std::string& to);
 
 // As moveFile; throws std::runtime_error("文件写入失败!") on failure.
 void renameFile(const std::string& from, const std::string& to);
+
+// Gives the file `existing` the second name `alias`, replacing any file of that name: one
+// file then, whose bytes are written once. False when the file system has no such links.
+bool linkFile(const std::string& existing, const std::string& alias);
 
 // The temporary file through which writeFileAtomically and AtomicFileWriter replace `path`.
 std::string atomicTemporaryOf(const std::string& path);

@@ -121,30 +121,42 @@ void UserFiles::loadAccountText(int32_t mode, std::string_view name, UserAccount
 }
 
 template <typename DataFile>
-void UserFiles::writeAccountFiles(const UserAccount& account, FileWriter& working,
-                                  DataFile* data) const {
-  std::string coded;
+void UserFiles::writeWorkingText(const UserAccount& account, const std::string& working,
+                                 DataFile* coded) const {
+  FileWriter text(working, false);
+  std::string codedPiece;
   writeAccountText(account, [&](std::string_view piece) {
-    working.write(piece);
-    if (!data) return;
-    if (account.mode == Simple) {
-      codeTable_.encodeInto(piece, coded);
-      data->write(coded);
-    } else {
-      data->write(piece);
-    }
+    text.write(piece);
+    if (!coded) return;
+    codeTable_.encodeInto(piece, codedPiece);
+    coded->write(codedPiece);
   });
+  text.close();
+}
+
+template <typename DataFile>
+void UserFiles::writeAccountFiles(const UserAccount& account, const std::string& working,
+                                  DataFile* data, const std::string& dataPath) const {
+  if (!data || account.mode == Simple) {
+    writeWorkingText(account, working, data);
+    return;
+  }
+  // Mode unencrypted: the data file holds the account text itself, so the working file
+  // becomes a second name of it rather than a second copy.
+  writeAccountText(account, [&](std::string_view piece) { data->write(piece); });
+  if (!linkFile(dataPath, working)) writeWorkingText<DataFile>(account, working, nullptr);
 }
 
 void UserFiles::saveAccount(const UserAccount& account) {
   const std::string working = workingFile(account.name);
   ScopedFileRemover workingOnFailure(working);
-  FileWriter workingText(working, false);
-  std::optional<AtomicFileWriter> data;
-  if (account.mode == Simple || account.mode == Unencrypted) data.emplace(dataFile(account.name));
-  writeAccountFiles(account, workingText, data ? &*data : nullptr);
-  workingText.close();
-  if (data) data->commit();
+  if (account.mode == Simple || account.mode == Unencrypted) {
+    AtomicFileWriter data(dataFile(account.name));
+    writeAccountFiles(account, working, &data, data.temporaryPath());
+    data.commit();
+  } else {
+    writeWorkingText<FileWriter>(account, working, nullptr);
+  }
   workingOnFailure.keep();
 }
 
@@ -161,11 +173,9 @@ void UserFiles::saveAccountAndPassword(const UserAccount& account) {
     ScopedFileRemover dataOnFailure(pendingData);
     ScopedFileRemover passwordOnFailure(pendingPassword);
     ScopedFileRemover workingOnFailure(working);
-    FileWriter workingText(working, false);
     std::optional<FileWriter> data;
     if (known) data.emplace(pendingData, true);
-    writeAccountFiles(account, workingText, data ? &*data : nullptr);
-    workingText.close();
+    writeAccountFiles(account, working, data ? &*data : nullptr, pendingData);
     if (data) data->close();
     writeFileDurably(pendingPassword, password);
     if (known) renameFile(pendingData, dataFile(name));

@@ -59,10 +59,16 @@ class UserFiles {
   std::string dataPath;  // the data folder: empty, or ending in a path separator
 
  private:
-  // Writes the account text to `working` and, unless null, its data-file form in the account's
-  // mode to `data`, piece by piece.
+  // Writes the account text to the file `working` and, unless null, its coded form to `coded`,
+  // piece by piece.
   template <typename DataFile>
-  void writeAccountFiles(const UserAccount& account, FileWriter& working, DataFile* data) const;
+  void writeWorkingText(const UserAccount& account, const std::string& working,
+                        DataFile* coded) const;
+  // Writes the working file and, unless null, the data file `data` (at `dataPath`) in the
+  // account's mode, piece by piece.
+  template <typename DataFile>
+  void writeAccountFiles(const UserAccount& account, const std::string& working, DataFile* data,
+                         const std::string& dataPath) const;
   std::string passwordFileContents(int32_t mode, std::string_view password);
 
   CodeTable codeTable_;

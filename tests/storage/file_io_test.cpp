@@ -130,6 +130,27 @@ TEST_F(FileIoTest, ReadingMissingOrUnreadableFails) {
   EXPECT_EQ(contents, "unchanged");
 }
 
+TEST_F(FileIoTest, WritesReplaceLinksInsteadOfWritingThroughThem) {
+  writeFilePrivately(path("data.usr"), "data");
+  writeFilePrivately(path("work.tmp"), "stale");
+  ASSERT_TRUE(linkFile(path("data.usr"), path("work.tmp")));
+  EXPECT_EQ(contentsOf(path("work.tmp")), "data");
+  writeFilePrivately(path("work.tmp"), "other");
+  EXPECT_EQ(contentsOf(path("data.usr")), "data");
+  EXPECT_EQ(contentsOf(path("work.tmp")), "other");
+
+  writeFilePrivately(path("target"), "keep");
+  ASSERT_EQ(::symlink(path("target").c_str(), path("planted").c_str()), 0);
+  writeFileAtomically(path("planted"), "x");
+  EXPECT_EQ(contentsOf(path("target")), "keep");
+  struct stat status {};
+  ASSERT_EQ(::lstat(path("planted").c_str(), &status), 0);
+  EXPECT_TRUE(S_ISREG(status.st_mode));
+
+  EXPECT_FALSE(linkFile(path("absent"), path("alias")));
+  EXPECT_FALSE(fileExists(path("alias")));
+}
+
 TEST_F(FileIoTest, RenameAndRemove) {
   writeFilePrivately(path("a"), "first");
   writeFilePrivately(path("b"), "second");

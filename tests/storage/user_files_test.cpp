@@ -66,7 +66,13 @@ TEST_F(UserFilesTest, DataFileIsCodedOrPlainByMode) {
 
   account.mode = Unencrypted;
   files_.saveAccount(account);
-  EXPECT_EQ(writeAccountText(account), contentsOf(files_.dataFile("alice01")));
+  text = writeAccountText(account);
+  EXPECT_EQ(text, contentsOf(files_.dataFile("alice01")));
+  EXPECT_EQ(text, contentsOf(files_.workingFile("alice01")));
+  // The next load writes the working file anew, and must not empty the data file with it.
+  files_.loadAccountText(Unencrypted, "alice01", loaded);
+  EXPECT_EQ(text, writeAccountText(loaded));
+  EXPECT_EQ(text, contentsOf(files_.dataFile("alice01")));
 
   struct stat status {};
   ASSERT_EQ(0, ::stat(files_.workingFile("alice01").c_str(), &status));
