@@ -195,7 +195,6 @@ class LineScanner {
   size_t consumed_ = 0;
 };
 
-
 Group readGroup(LineScanner& lines) {
   Group group;
   group.name = lines.nextLine();
