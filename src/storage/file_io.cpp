@@ -226,7 +226,7 @@ void renameFile(const std::string& from, const std::string& to) {
 }
 
 bool linkFile(const std::string& existing, const std::string& alias) {
-  removeFile(alias);
+  if (::unlink(alias.c_str()) != 0 && errno != ENOENT) return false;
   return ::link(existing.c_str(), alias.c_str()) == 0;
 }
 
