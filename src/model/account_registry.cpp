@@ -73,11 +73,7 @@ void AccountRegistry::removeAccount(std::string_view name) {
 }
 
 void AccountRegistry::loadAccountFromScratch(const UserAccount& scratch) {
-  if (scratch.role == SystemAdministrator || scratch.role == Administrator) {
-    administrators.push_back(scratch);
-  } else if (scratch.role == User) {
-    users.push_back(scratch);
-  }
+  loadAccountFromScratch(UserAccount(scratch));
 }
 
 void AccountRegistry::loadAccountFromScratch(UserAccount&& scratch) {

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "model/messages.h"
+#include "storage/code_table.h"
 
 namespace vellumkeep {
 
@@ -113,16 +114,11 @@ class PieceWriter {
   throw std::domain_error(msg::kCorruptUserData);
 }
 
-bool isStreamSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // The number at the start of `line` as a formatted stream read takes it: leading whitespace
 // skipped, an optional sign, decimal digits, the rest ignored. Absent when there is no number
 // or it does not fit.
 std::optional<int32_t> parseNumber(std::string_view line) {
-  size_t p = 0;
-  while (p < line.size() && isStreamSpace(line[p])) ++p;
+  size_t p = skipWhitespace(line, 0);
   if (p < line.size() && line[p] == '+') {
     ++p;
     if (p < line.size() && line[p] == '-') return std::nullopt;

@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "model/messages.h"
-#include "storage/account_text.h"
 #include "storage/config_file.h"
 #include "storage/file_io.h"
 
@@ -71,11 +70,11 @@ void loadOtherAccounts(ProgramState& state) {
   OperatorKeyRestorer restorer(state);
   for (size_t i = 0; i < state.registry.names.size(); ++i) {
     const std::string name = state.registry.names[i];
-    if (name == state.operatorAccount().name || state.registry.findAccount(name)) continue;
+    if (name == state.operatorName || state.registry.findAccount(name)) continue;
     state.files.keyCodeTable(name);
     loadAccount(state, name, std::nullopt);
   }
-  state.operatorAccount();
+  state.operatorAccount();  // throws when the Operator is not among the loaded accounts
 }
 
 void saveOperatorCredentials(ProgramState& state) {
