@@ -207,4 +207,14 @@ std::size_t CodeTable::decodeInto(std::string_view coded, std::string& plain) co
   }
 }
 
+void CodeTable::decodePiece(std::string_view piece, std::string& carried,
+                            std::string& plain) const {
+  if (carried.empty()) {
+    carried.assign(piece.substr(decodeInto(piece, plain)));
+  } else {
+    carried.append(piece);
+    carried.erase(0, decodeInto(carried, plain));
+  }
+}
+
 }  // namespace vellumkeep

@@ -56,6 +56,9 @@ class CodeTable {
   // that took, whitespace after the last group included: what is left is a group cut short,
   // to be put in front of the next piece. For decoding a long file piece by piece.
   std::size_t decodeInto(std::string_view coded, std::string& plain) const;
+  // For a file read a piece at a time: appends to `plain` every whole group of `carried`
+  // followed by `piece`, and leaves in `carried` what is left, a group cut at the piece's end.
+  void decodePiece(std::string_view piece, std::string& carried, std::string& plain) const;
 
   const std::array<CodePair, kSize>& pairs() const { return pairs_; }
 

@@ -33,8 +33,7 @@ std::string readUserFile(const std::string& path) {
 }
 
 // The text of a data file, read a piece at a time: copied in mode unencrypted, decoded in
-// mode simple (a group cut at the end of a piece is carried over to the next), nothing in
-// any other mode.
+// mode simple, nothing in any other mode.
 class DataFileText {
  public:
   // Throws the corruption error when the file cannot be opened.
@@ -54,14 +53,8 @@ class DataFileText {
     const std::size_t pieceSize = std::min(kReadPiece, file_.size() + 1);
     const bool more = file_.read(mode_ == Simple ? coded_ : text, pieceSize);
     if (!file_.ok()) throwCorrupt();
-    if (!more || mode_ != Simple) return more;
-    if (carried_.empty()) {
-      carried_.assign(coded_, table_.decodeInto(coded_, text));
-    } else {
-      carried_ += coded_;
-      carried_.erase(0, table_.decodeInto(carried_, text));
-    }
-    return true;
+    if (more && mode_ == Simple) table_.decodePiece(coded_, carried_, text);
+    return more;
   }
 
  private:
