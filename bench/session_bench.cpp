@@ -14,23 +14,21 @@
 // exit, a data file that differs after the changes were undone), never for a missed target.
 #include <dirent.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "bench/bench_data.h"
+#include "storage/file_io.h"
+#include "tests/e2e/run_program.h"
 
 namespace {
 
@@ -58,12 +56,16 @@ struct Options {
 Options parseOptions(int argc, char** argv) {
   Options o;
   std::map<std::string, std::string> values;
+  if (argc % 2 == 0) fail("an option without a value");
   for (int i = 1; i + 1 < argc; i += 2) values[argv[i]] = argv[i + 1];
+  // Each option read is taken out, so that what is left at the end was misspelled.
   auto text = [&](const char* key, std::string& out) {
-    if (values.count(key)) out = values[key];
+    if (auto node = values.extract(key)) out = node.mapped();
   };
   auto number = [&](const char* key, auto& out) {
-    if (values.count(key)) out = static_cast<std::decay_t<decltype(out)>>(std::stod(values[key]));
+    std::string value;
+    text(key, value);
+    if (!value.empty()) out = static_cast<std::decay_t<decltype(out)>>(std::stod(value));
   };
   text("--program", o.program);
   text("--folder", o.folder);
@@ -79,6 +81,7 @@ Options parseOptions(int argc, char** argv) {
   number("--login-target-ms", o.loginTargetMs);
   number("--query-target-ms", o.queryTargetMs);
   number("--memory-ratio-target", o.memoryRatioTarget);
+  if (!values.empty()) fail("unknown option " + values.begin()->first);
   if (o.program.empty() || o.folder.empty() || o.user.empty() || o.mode.empty()) {
     fail("missing --program, --folder, --user or --mode");
   }
@@ -88,20 +91,8 @@ Options parseOptions(int argc, char** argv) {
 // ---- files and the disk limit ----
 
 std::string readWhole(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) fail("cannot open " + path);
-  struct stat status {};
-  ::fstat(fd, &status);
-  std::string contents(static_cast<size_t>(status.st_size), '\0');
-  size_t used = 0;
-  while (used < contents.size()) {
-    ssize_t n = ::read(fd, contents.data() + used, contents.size() - used);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    used += static_cast<size_t>(n);
-  }
-  ::close(fd);
-  contents.resize(used);
+  std::string contents;
+  if (!vellumkeep::readFile(path, contents)) fail("cannot read " + path);
   return contents;
 }
 
@@ -163,76 +154,35 @@ double measureReadLimit(const std::vector<std::string>& paths) {
 
 // ---- the program under test ----
 
+// The program under test, driven through its pipes; any misbehaviour ends the benchmark.
 class Session {
  public:
-  Session(const std::string& program, const std::string& folder) {
-    int in[2], out[2], err[2];
-    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 ||
-        ::pipe2(err, O_CLOEXEC) != 0) {
-      fail("pipe failed");
-    }
-    pid_ = ::fork();
-    if (pid_ < 0) fail("fork failed");
-    if (pid_ == 0) {
-      ::dup2(in[0], STDIN_FILENO);
-      ::dup2(out[1], STDOUT_FILENO);
-      ::dup2(err[1], STDERR_FILENO);
-      if (::chdir(folder.c_str()) != 0) ::_exit(126);
-      char* const args[] = {const_cast<char*>(program.c_str()), nullptr};
-      ::execv(program.c_str(), args);
-      const char message[] = "session_bench: cannot start the program\n";
-      ::write(STDERR_FILENO, message, sizeof message - 1);
-      ::_exit(127);
-    }
-    ::close(in[0]);
-    ::close(out[1]);
-    ::close(err[1]);
-    in_ = in[1];
-    out_ = out[0];
-    err_ = err[0];
+  Session(const std::string& program, const std::string& folder) : program_(program, folder) {
+    if (!program_.started()) fail("cannot start the program");
   }
 
-  ~Session() {
-    closeInput();
-    if (out_ >= 0) ::close(out_);
-    if (err_ >= 0) ::close(err_);
-    if (pid_ > 0) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-  }
+  void send(const std::string& text) { program_.send(text); }
 
-  Session(const Session&) = delete;
-  Session& operator=(const Session&) = delete;
-
-  void send(const std::string& text) { writeWhole(in_, text); }
-
-  // Reads until `marker` has appeared on standard output; fails on an error message, the end
-  // of the output or a timeout.
+  // Waits until `marker` appears in output not waited for yet; fails on an error message, the
+  // end of the output or a timeout.
   void waitFor(const std::string& marker) {
-    size_t from = 0;
-    for (;;) {
-      size_t found = out_text_.find(marker, from);
-      if (found != std::string::npos) {
-        out_text_.erase(0, found + marker.size());
-        break;
-      }
-      from = out_text_.size() >= marker.size() ? out_text_.size() - marker.size() + 1 : 0;
-      pollOnce();
-    }
-    if (!err_text_.empty()) fail("the program reported an error: " + err_text_);
-  }
-
-  void closeInput() {
-    if (in_ >= 0) ::close(in_);
-    in_ = -1;
+    size_t found = std::string::npos;
+    const bool seen = program_.waitUntil(
+        [&](const std::string& out, const std::string& err) {
+          found = out.find(marker, seen_);
+          return found != std::string::npos || !err.empty();
+        },
+        kPromptTimeoutMs);
+    if (!program_.err().empty()) fail("the program reported an error: " + program_.err());
+    if (!seen) fail("no answer from the program");
+    seen_ = found + marker.size();
   }
 
   // The program's peak resident memory so far, in bytes (VmHWM of its own address space).
   // wait4's ru_maxrss would be no good here: Linux carries the resident size from before the
   // exec into it, and that is a copy of this driver's memory, limit buffers included.
   long peakMemory() const {
-    FILE* status = std::fopen(("/proc/" + std::to_string(pid_) + "/status").c_str(), "r");
+    FILE* status = std::fopen(("/proc/" + std::to_string(program_.pid()) + "/status").c_str(), "r");
     if (!status) fail("cannot read the program's status");
     char line[256];
     long kib = -1;
@@ -244,55 +194,18 @@ class Session {
     return kib * 1024;
   }
 
-  // Waits for the end; fails on a bad exit or an error message.
+  // Ends the input and waits for the end; fails on a bad exit or an error message.
   void finish() {
-    closeInput();
-    while (out_ >= 0 || err_ >= 0) pollOnce(true);
-    int status = 0;
-    if (::waitpid(pid_, &status, 0) != pid_) fail("waitpid failed");
-    pid_ = -1;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      fail("the program ended badly (status " + std::to_string(status) + "): " + err_text_);
+    const vellumkeep::ProgramResult result = program_.finish(kPromptTimeoutMs);
+    if (result.status != 0) {
+      fail("the program ended badly (status " + std::to_string(result.status) + "): " + result.err);
     }
-    if (!err_text_.empty()) fail("the program reported an error: " + err_text_);
+    if (!result.err.empty()) fail("the program reported an error: " + result.err);
   }
 
  private:
-  void pollOnce(bool untilEnd = false) {
-    pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
-    int ready = ::poll(fds, 2, kPromptTimeoutMs);
-    if (ready < 0 && errno == EINTR) return;
-    if (ready <= 0) fail("no answer from the program");
-    drain(fds[1], err_, err_text_);
-    if (!drain(fds[0], out_, out_text_) && !untilEnd) {
-      while (err_ >= 0) {
-        pollfd rest = {err_, POLLIN, 0};
-        if (::poll(&rest, 1, kPromptTimeoutMs) <= 0) break;
-        drain(rest, err_, err_text_);
-      }
-      fail("the program ended early: " + err_text_);
-    }
-  }
-
-  // Appends what the descriptor holds; false once it has reached its end (it is then closed).
-  static bool drain(const pollfd& p, int& fd, std::string& text) {
-    if (fd < 0) return false;
-    if (!(p.revents & (POLLIN | POLLHUP | POLLERR))) return true;
-    char buffer[65536];
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n > 0) {
-      text.append(buffer, static_cast<size_t>(n));
-      return true;
-    }
-    if (n < 0 && errno == EINTR) return true;
-    ::close(fd);
-    fd = -1;
-    return false;
-  }
-
-  pid_t pid_ = -1;
-  int in_ = -1, out_ = -1, err_ = -1;
-  std::string out_text_, err_text_;
+  vellumkeep::RunningProgram program_;
+  size_t seen_ = 0;  // output up to here has been waited for
 };
 
 // ---- figures ----
@@ -427,7 +340,6 @@ int run(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::signal(SIGPIPE, SIG_IGN);  // a program that died shows as a failed write
   try {
     return run(parseOptions(argc, argv));
   } catch (const std::exception& error) {
