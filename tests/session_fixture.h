@@ -7,7 +7,10 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "file_helpers.h"
+#include "model/messages.h"
 #include "platform/console.h"
 #include "program_state.h"
 #include "shell/login.h"
@@ -41,13 +44,36 @@ class SessionTest : public ::testing::Test {
     return state().operatorAccount();
   }
 
-  // Runs the shell on `input` (lines with their line ends) until it is exhausted, and
-  // returns what was written after the about block, prompts included.
-  SessionOutput session(const std::string& input) {
+  // What a command that succeeded writes on standard output, and what one that failed with
+  // `message` writes on standard error.
+  static std::string ok() { return std::string(msg::kSuccess) + "\n\n"; }
+  static std::string failure(const char* message) { return std::string(message) + "\n\n"; }
+
+  // Gives the console `input` to read and forgets what it wrote so far.
+  void feed(const std::string& input) {
     in_.clear();
     in_.str(input);
     out_.str("");
     err_.str("");
+  }
+
+  // Replaces the argument stack with `words`, each tagged 1.
+  void setArguments(const std::vector<std::string>& words) {
+    state().argumentStack.clear();
+    for (const std::string& word : words) state().argumentStack.push_back({1, word});
+  }
+
+  // The texts of the argument stack, in the order they were pushed.
+  std::vector<std::string> argumentTexts() const {
+    std::vector<std::string> texts;
+    for (const ArgumentEntry& entry : state().argumentStack) texts.push_back(entry.text);
+    return texts;
+  }
+
+  // Runs the shell on `input` (lines with their line ends) until it is exhausted, and
+  // returns what was written after the about block, prompts included.
+  SessionOutput session(const std::string& input) {
+    feed(input);
     runShell(state());
     std::string out = out_.str();
     out.erase(0, out.find("System\\"));
@@ -88,10 +114,7 @@ class InstalledSessionTest : public SessionTest {
 
   // Runs login on `input` (name and password lines) and returns what it wrote.
   SessionOutput logInWith(const std::string& input) {
-    in_.clear();
-    in_.str(input);
-    out_.str("");
-    err_.str("");
+    feed(input);
     login(state());
     return {out_.str(), err_.str()};
   }
@@ -103,9 +126,7 @@ class InstalledSessionTest : public SessionTest {
   }
 
   std::string fileOf(const std::string& name, const std::string& extension) const {
-    std::string contents;
-    readFile(state().files.dataPath + name + extension, contents);
-    return contents;
+    return contentsOf(state().files.dataPath + name + extension);
   }
 
   bool exists(const std::string& name, const std::string& extension) const {

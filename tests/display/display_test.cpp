@@ -13,10 +13,9 @@ namespace {
 class DisplayTest : public SessionTest {
  protected:
   // Shows `rows` (LayoutCode first) as the result of `code`.
-  std::string show(CommandCode code, std::vector<std::string> rows) {
+  std::string show(CommandCode code, const std::vector<std::string>& rows) {
     state().currentCommandCode = code;
-    state().argumentStack.clear();
-    for (std::string& row : rows) state().argumentStack.push_back({1, row});
+    setArguments(rows);
     out_.str("");
     showResult(state());
     EXPECT_TRUE(state().argumentStack.empty() || code >= 5);
@@ -49,9 +48,8 @@ TEST_F(DisplayTest, WrongLayoutsOfEntryAndUsersPrintOnlyTheEmptyLine) {
 }
 
 TEST_F(DisplayTest, SuccessLineForChangingCommandsOnly) {
-  std::string ok = std::string(msg::kSuccess) + "\n\n";
-  EXPECT_EQ(ok, show(5, {"5"}));
-  EXPECT_EQ(ok, show(14, {"12"}));
+  EXPECT_EQ(ok(), show(5, {"5"}));
+  EXPECT_EQ(ok(), show(14, {"12"}));
   EXPECT_EQ("\n", show(15, {}));
 }
 

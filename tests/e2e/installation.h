@@ -4,7 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -17,6 +16,8 @@
 #include <vector>
 
 #include "e2e/run_program.h"
+#include "file_helpers.h"
+#include "keyed_table.h"
 #include "model/messages.h"
 #include "model/user_account.h"
 #include "platform/console.h"
@@ -60,10 +61,12 @@ class ConsoleTexts {
     return gbk(msg::kAboutTitle) + "\n" + gbk(msg::kAboutWebLabel) + msg::kWebAddress + "\n" +
            msg::kAboutMailLabel + msg::kMailAddress + " " + gbk(msg::kAboutContact) + "\n\n";
   }
-  // Standard output of a login at the first attempt, up to the first prompt.
-  std::string loggedIn(const std::string& name) {
-    return banner() + attempt() + aboutBlock() + prompt(name);
+  // Standard output of a login after `refusals` refused attempts, up to the first prompt.
+  std::string loggedIn(const std::string& name, size_t refusals = 0) {
+    return afterRefusals(refusals) + attempt() + aboutBlock() + prompt(name);
   }
+  // Standard output of `refusals` refused attempts, then login asks again and the input ends.
+  std::string refused(size_t refusals) { return afterRefusals(refusals) + askedAgain(); }
   // Standard output of a login at the first attempt and of commands that wrote `outputs`.
   std::string session(const std::string& name, const std::vector<std::string>& outputs) {
     std::string text = loggedIn(name);
@@ -94,6 +97,13 @@ class ConsoleTexts {
   }
 
  private:
+  // The banner and `refusals` attempts, each answered with the login failure.
+  std::string afterRefusals(size_t refusals) {
+    std::string text = banner();
+    for (size_t i = 0; i < refusals; ++i) text += attempt() + loginFailed();
+    return text;
+  }
+
   GbkConverter gbk_;
 };
 
@@ -132,18 +142,8 @@ class Installation {
   }
 
   // The data folder named in Config.ini, relative to the installation, and the listed names.
-  std::string dataFolder() const {
-    std::string dataPath;
-    std::vector<std::string> names;
-    parseConfig(read("Config.ini"), dataPath, names);
-    return dataPath;
-  }
-  std::vector<std::string> listedNames() const {
-    std::string dataPath;
-    std::vector<std::string> names;
-    parseConfig(read("Config.ini"), dataPath, names);
-    return names;
-  }
+  std::string dataFolder() const { return config().dataPath; }
+  std::vector<std::string> listedNames() const { return config().names; }
 
   std::string read(const std::string& relative) const {
     std::ifstream in(path(relative), std::ios::binary);
@@ -153,10 +153,7 @@ class Installation {
     std::ofstream(path(relative), std::ios::binary | std::ios::trunc) << contents;
   }
   bool exists(const std::string& relative) const { return std::filesystem::exists(path(relative)); }
-  unsigned permissions(const std::string& relative) const {
-    struct stat status {};
-    return ::stat(path(relative).c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
-  }
+  unsigned permissions(const std::string& relative) const { return permissionsOf(path(relative)); }
   // The names in a folder of the installation, sorted.
   std::vector<std::string> entries(const std::string& relative) const {
     std::vector<std::string> names;
@@ -201,8 +198,7 @@ class Installation {
     if (!exists(data + ".usrpas") || !exists(data + ".usr")) {
       throw std::domain_error("missing files of " + name);
     }
-    CodeTable table;
-    table.keyCodeTable(name);
+    const CodeTable table = keyedTable(name);
     StoredAccount stored;
     stored.passwordFileMode =
         readPasswordHeader(table, dropFiller(read(data + ".usrpas")), stored.passwordFilePassword);
@@ -212,10 +208,29 @@ class Installation {
   }
 
  private:
+  struct Config {
+    std::string dataPath;
+    std::vector<std::string> names;
+  };
+  // Config.ini as the program reads it; empty when there is none.
+  Config config() const {
+    Config config;
+    readConfig(path("Config.ini"), config.dataPath, config.names);
+    return config;
+  }
+
   std::string folder_;
   std::string view_;
   std::vector<int> namespaces_;
 };
+
+// A run of `name` in `installation` whose `commands` all succeed.
+inline void expectSuccesses(const Installation& installation, ConsoleTexts& texts,
+                            const std::string& name, const std::string& password,
+                            const std::vector<std::string>& commands) {
+  ProgramResult result = installation.runAs(name, password, commands);
+  ASSERT_EQ(texts.successes(name, commands.size()), result.out) << result.err;
+}
 
 // A test on an installation made in a temporary folder.
 class InstalledTest : public ::testing::Test {
@@ -228,8 +243,7 @@ class InstalledTest : public ::testing::Test {
   // A run whose `commands` all succeed.
   void expectSuccesses(const std::string& name, const std::string& password,
                        const std::vector<std::string>& commands) {
-    ProgramResult result = installation_.runAs(name, password, commands);
-    ASSERT_EQ(texts_.successes(name, commands.size()), result.out) << result.err;
+    vellumkeep::expectSuccesses(installation_, texts_, name, password, commands);
   }
   StoredAccount stored(const std::string& name) {
     try {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -118,15 +119,11 @@ TEST_F(ProgramLogin, FailedAttemptsAskAgainWithoutTheBanner) {
       {"root", "rootpw1 "},        // trailing blank in the password
   };
   std::string input;
-  std::string out = texts_.banner();
-  for (const auto& [name, password] : refused) {
-    input += joinLines({name, password});
-    out += texts_.attempt() + texts_.loginFailed();
-  }
+  for (const auto& [name, password] : refused) input += joinLines({name, password});
   ProgramResult result = installation_.run(input + joinLines({"root", kRootPassword}));
   EXPECT_EQ(0, result.status);  // the input ended at the prompt
   EXPECT_EQ("", result.err);
-  EXPECT_EQ(out + texts_.attempt() + texts_.aboutBlock() + "System\\root>", result.out);
+  EXPECT_EQ(texts_.loggedIn("root", std::size(refused)), result.out);
   // The welcome line as a pipe receives it: 79 bytes, the four characters two bytes each.
   EXPECT_EQ("|" + std::string(27, ' ') + "\xBB\xB6\xD3\xAD\xCA\xB9\xD3\xC3Vellumkeep" +
                 std::string(32, ' ') + "|\n",
@@ -147,8 +144,7 @@ TEST_F(ProgramLogin, NameMissingFromConfigIsRefusedThoughItsFilesExist) {
   installation_.write("data/ghost01.usrpas", installation_.read("data/root.usrpas"));
   ProgramResult result = installation_.runAs("ghost01", kRootPassword, {});
   EXPECT_EQ(1, result.status);
-  EXPECT_EQ(texts_.banner() + texts_.attempt() + texts_.loginFailed() + texts_.askedAgain(),
-            result.out);
+  EXPECT_EQ(texts_.refused(1), result.out);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -253,8 +249,7 @@ TEST_F(ProgramSession, SignsAndLongPasswordsSurviveTheCoding) {
       texts_.session("carol01", {"carol01 :\n\t" + group + "\n\n", entry}),
       installation_.runAs("carol01", "carolpass~12", {"dir", "password " + group + " z~"}).out);
   // root's old password is refused, the new one taken.
-  EXPECT_EQ(texts_.banner() + texts_.attempt() + texts_.loginFailed() + texts_.attempt() +
-                texts_.aboutBlock() + "System\\root>",
+  EXPECT_EQ(texts_.loggedIn("root", 1),
             installation_.run(joinLines({"root", kRootPassword, "root", "rootpass~/12"})).out);
 }
 
@@ -275,9 +270,8 @@ TEST_F(ProgramSession, AdministratorManagesUsersAndOwnPassword) {
   EXPECT_EQ(Names{}, installation_.leftovers());
 
   result = installation_.run(joinLines({"admin01", "adminpw1", "admin01", "adminpw9", "user"}));
-  EXPECT_EQ(texts_.banner() + texts_.attempt() + texts_.loginFailed() + texts_.attempt() +
-                texts_.aboutBlock() + "System\\admin01>" + texts_.userList({"bob0001"}) +
-                "System\\admin01>",
+  EXPECT_EQ(texts_.loggedIn("admin01", 1) + texts_.userList({"bob0001"}) +
+                ConsoleTexts::prompt("admin01"),
             result.out);
 }
 
@@ -340,8 +334,7 @@ TEST_F(ProgramDamagedFiles, DataFileWithAnotherPasswordIsRefusedAndLeavesNoWorki
   installation_.write("data/alice01.usr", "alice01\nchanged1\n8\n0\n0\n0\n");
   ProgramResult result = installation_.runAs("alice01", "alicepw1", {});
   EXPECT_EQ(1, result.status);
-  EXPECT_EQ(texts_.banner() + texts_.attempt() + texts_.loginFailed() + texts_.askedAgain(),
-            result.out);
+  EXPECT_EQ(texts_.refused(1), result.out);
   EXPECT_EQ(Names{}, installation_.leftovers());
 }
 

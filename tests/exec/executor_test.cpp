@@ -13,17 +13,10 @@ namespace {
 
 class ExecutorTest : public SessionTest {
  protected:
-  std::string execute(CommandCode code, std::vector<std::string> words) {
+  std::string execute(CommandCode code, const std::vector<std::string>& words) {
     state().opcodeStack = {code};
-    state().argumentStack.clear();
-    for (std::string& word : words) state().argumentStack.push_back({1, word});
+    setArguments(words);
     return errorText<std::runtime_error>([&] { executeCommand(state()); });
-  }
-
-  std::vector<std::string> stack() const {
-    std::vector<std::string> texts;
-    for (const ArgumentEntry& entry : state().argumentStack) texts.push_back(entry.text);
-    return texts;
   }
 };
 
@@ -35,26 +28,26 @@ TEST_F(ExecutorTest, GuardsLeaveTheCodeAndRunNothing) {
   EXPECT_EQ(OpcodeStack{-1}, state().opcodeStack);
   EXPECT_EQ(msg::kIllegalOperation, execute(15, {"adddir", "x"}));
   EXPECT_EQ(msg::kIllegalOperation, execute(kDeclined, {"adddir", "x"}));
-  EXPECT_EQ((Texts{"adddir", "x"}), stack());
+  EXPECT_EQ((Texts{"adddir", "x"}), argumentTexts());
   EXPECT_TRUE(state().operatorAccount().groups.empty());
   state().opcodeStack.clear();
   executeCommand(state());
-  EXPECT_EQ((Texts{"adddir", "x"}), stack());
+  EXPECT_EQ((Texts{"adddir", "x"}), argumentTexts());
 }
 
 TEST_F(ExecutorTest, OperationsLeaveTheirLayoutCodeAndRows) {
   logIn("alice01", User);
   EXPECT_EQ("(no error)", execute(4, {"mode"}));
   EXPECT_TRUE(state().opcodeStack.empty());
-  EXPECT_EQ((Texts{"0", "unencrypted", "simple"}), stack());
+  EXPECT_EQ((Texts{"0", "unencrypted", "simple"}), argumentTexts());
   EXPECT_EQ("(no error)", execute(7, {"adddir", "mail"}));
-  EXPECT_EQ(Texts{"7"}, stack());
+  EXPECT_EQ(Texts{"7"}, argumentTexts());
   EXPECT_EQ("(no error)", execute(0, {"dir"}));
-  EXPECT_EQ((Texts{"1", "mail"}), stack());
+  EXPECT_EQ((Texts{"1", "mail"}), argumentTexts());
   EXPECT_EQ("(no error)", execute(0, {"dir", "mail"}));
-  EXPECT_EQ((Texts{"0", "mail", "0"}), stack());
+  EXPECT_EQ((Texts{"0", "mail", "0"}), argumentTexts());
   EXPECT_EQ("(no error)", execute(13, {"setmode", "simple"}));
-  EXPECT_EQ(Texts{"12"}, stack());
+  EXPECT_EQ(Texts{"12"}, argumentTexts());
   EXPECT_EQ(msg::kInvalidArgument, execute(4, {}));
 }
 
@@ -66,7 +59,7 @@ TEST_F(ExecutorTest, ArgumentCountsAreChecked) {
   EXPECT_EQ(msg::kBadQueryArguments, execute(2, {"password", "g", "a", "b"}));
   EXPECT_EQ(msg::kMissingArgument, execute(5, {}));
   EXPECT_EQ("(no error)", execute(3, {"user", "more"}));
-  EXPECT_EQ((Texts{"4", "alice01"}), stack());
+  EXPECT_EQ((Texts{"4", "alice01"}), argumentTexts());
 }
 
 }  // namespace

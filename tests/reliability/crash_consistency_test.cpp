@@ -437,14 +437,13 @@ TEST_F(CrashLeftovers, PlainCopyOfACutOffSaveDoesNotOutliveSetmodeSimple) {
   expectSuccesses("root", kRootPassword, {"adduser alice01 alicepw1 simple"});
   expectSuccesses("alice01", kUserPassword,
                   {"adddir mail", "addpassword mail web01 secret9", "setmode unencrypted"});
-  Installation& installation = installation_;
-  installation.write("data/alice01.usr.new", installation.read("data/alice01.usr"));
-  ASSERT_NE(std::string::npos, installation.read("data/alice01.usr.new").find("secret9"));
+  installation_.write("data/alice01.usr.new", installation_.read("data/alice01.usr"));
+  ASSERT_NE(std::string::npos, installation_.read("data/alice01.usr.new").find("secret9"));
 
   EXPECT_EQ(texts_.session("alice01", {texts_.ok(), "mail :\n\tweb01\n\n"}),
-            installation.runAs("alice01", kUserPassword, {"setmode simple", "dir mail"}).out);
-  for (const std::string& file : installation.entries("data")) {
-    EXPECT_EQ(std::string::npos, installation.read("data/" + file).find("secret9"))
+            installation_.runAs("alice01", kUserPassword, {"setmode simple", "dir mail"}).out);
+  for (const std::string& file : installation_.entries("data")) {
+    EXPECT_EQ(std::string::npos, installation_.read("data/" + file).find("secret9"))
         << "plain text left in " << file;
   }
 }

@@ -11,7 +11,6 @@
 #include <iostream>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -103,25 +102,19 @@ class DiskFault : public ::testing::Test {
     installation_ = std::make_unique<Installation>(folder_->path(), view, std::move(namespaces));
     ProgramResult init = installation_->create(dataFolder);
     ASSERT_EQ(0, init.status) << init.err;
-    session("root", kRootPassword,
-            {"adduser alice01 alicepw1 simple", "adduser bob0001 bobpw001 simple",
-             "addadmin adm0001 admpw001", "adduser carol01 carolpw1 simple"});
-    session("alice01", "alicepw1",
-            {"adddir mail",
-             "addpassword mail web01 secret9 url mail.example.org note primary-mailbox-of-alice",
-             "addpassword mail web02 secret8 url www.example.org note the-second-mailbox",
-             "adddir bank"});
-    session("carol01", "carolpw1",
-            {"adddir notes",
-             "addpassword notes n1 notepw1 kind memo-about-the-holidays place far-far-away",
-             "setmode unencrypted"});
-  }
-
-  // A run whose commands all succeed.
-  void session(const std::string& name, const std::string& password,
-               const std::vector<std::string>& commands) {
-    ProgramResult result = installation_->runAs(name, password, commands);
-    ASSERT_EQ(texts_.successes(name, commands.size()), result.out) << result.err;
+    expectSuccesses(*installation_, texts_, "root", kRootPassword,
+                    {"adduser alice01 alicepw1 simple", "adduser bob0001 bobpw001 simple",
+                     "addadmin adm0001 admpw001", "adduser carol01 carolpw1 simple"});
+    expectSuccesses(
+        *installation_, texts_, "alice01", "alicepw1",
+        {"adddir mail",
+         "addpassword mail web01 secret9 url mail.example.org note primary-mailbox-of-alice",
+         "addpassword mail web02 secret8 url www.example.org note the-second-mailbox",
+         "adddir bank"});
+    expectSuccesses(*installation_, texts_, "carol01", "carolpw1",
+                    {"adddir notes",
+                     "addpassword notes n1 notepw1 kind memo-about-the-holidays place far-far-away",
+                     "setmode unencrypted"});
   }
 
   struct Outcome {
@@ -279,7 +272,7 @@ TEST_F(DiskFaultReadOnly, DataFolderAtLoginIsReportedAndChangesNothing) {
   ++faults_["read-only data folder, working file at login"];
   EXPECT_EQ(1, result.status);  // the input ended while login asked again
   EXPECT_EQ(texts_.line(msg::kWriteFailed), result.err);
-  EXPECT_EQ(texts_.banner() + texts_.attempt() + "\n" + texts_.gbk(msg::kLoginName), result.out);
+  EXPECT_EQ(texts_.banner() + texts_.attempt() + texts_.askedAgain(), result.out);
   expectFilesKept(before);
 }
 
@@ -368,7 +361,6 @@ class DiskFaultFull : public DiskFault {
 
 TEST_F(DiskFaultFull, AtLogin) {
   if (!installOnTmpfs()) GTEST_SKIP() << skipped_;
-  const std::string attempt = texts_.banner() + texts_.attempt();
   for (size_t pages = 0; pages <= kMostPagesACommandNeeds; ++pages) {
     SCOPED_TRACE(std::to_string(pages) + " pages free");
     const std::map<std::string, std::string> before = installation_->files();
@@ -384,7 +376,7 @@ TEST_F(DiskFaultFull, AtLogin) {
     EXPECT_EQ(texts_.line(msg::kWriteFailed), result.err);
     // Either the working file did not fit (login asks again, and the input has ended), or
     // the password file did not (the shell starts all the same).
-    EXPECT_TRUE(result.out == attempt + "\n" + texts_.gbk(msg::kLoginName) ||
+    EXPECT_TRUE(result.out == texts_.banner() + texts_.attempt() + texts_.askedAgain() ||
                 result.out == texts_.loggedIn("root"))
         << result.out;
     expectFilesKept(before);
@@ -409,10 +401,8 @@ class DiskFaultThenChange : public DiskFault {
   // Runs `failing` under a file-size limit, lifts it, and runs `next`, which must succeed.
   void failThenChange(const std::string& name, const std::string& password, rlim_t limit,
                       const std::vector<std::string>& failing, const std::string& next) {
-    ProgramOptions options;
-    options.fileSizeLimit = limit;
     const std::string prompt = ConsoleTexts::prompt(name);
-    RunningProgram program(VELLUMKEEP_PROGRAM, installation_->folder(), options);
+    RunningProgram program(VELLUMKEEP_PROGRAM, installation_->folder(), fileSizeLimit(limit));
     program.send(joinLines({name, password}));
     ASSERT_TRUE(program.waitForOutput(prompt));
     program.send(joinLines(failing));

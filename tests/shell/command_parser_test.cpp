@@ -15,19 +15,15 @@ class CommandParserTest : public SessionTest {
  protected:
   // Parses `line` with `answers` as the console input; returns the code.
   CommandCode parse(const std::string& line, const std::string& answers = "") {
-    in_.clear();
-    in_.str(answers);
+    feed(answers);
     state().argumentStack.clear();
     return parseCommand(state(), line);
   }
 
+  // The texts pushed, each checked for tag 1.
   std::vector<std::string> pushed() const {
-    std::vector<std::string> texts;
-    for (const ArgumentEntry& entry : state().argumentStack) {
-      EXPECT_EQ(1, entry.tag);
-      texts.push_back(entry.text);
-    }
-    return texts;
+    for (const ArgumentEntry& entry : state().argumentStack) EXPECT_EQ(1, entry.tag);
+    return argumentTexts();
   }
 
   std::string error(const std::string& line, const std::string& answers = "") {

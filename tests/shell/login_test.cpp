@@ -8,19 +8,22 @@
 namespace vellumkeep {
 namespace {
 
-class LoginTest : public InstalledSessionTest {};
+class LoginTest : public InstalledSessionTest {
+ protected:
+  SessionOutput logInAsRoot() { return logInWith(std::string("root\n") + kRootPassword + "\n"); }
+};
 
 TEST_F(LoginTest, LoginRewritesThePasswordFileWithNewFiller) {
   std::string before = fileOf("root", ".usrpas");
-  logInWith("root\nrootpw1\n");
+  logInAsRoot();
   EXPECT_NE(before, fileOf("root", ".usrpas"));
   restart();
-  logInWith("root\nrootpw1\n");
+  logInAsRoot();
   EXPECT_EQ("root", state().operatorName);
 }
 
 TEST_F(LoginTest, AdministratorsLoadEveryUserAndUsersOnlyThemselves) {
-  logInWith("root\nrootpw1\n");
+  logInAsRoot();
   run("addadmin admin01 adminpw1");
   run("adduser alice01 alicepw1 simple");
   restart();
@@ -34,7 +37,7 @@ TEST_F(LoginTest, AdministratorsLoadEveryUserAndUsersOnlyThemselves) {
 }
 
 TEST_F(LoginTest, DamagedUserIsReportedAndItsWorkingFilesRemoved) {
-  logInWith("root\nrootpw1\n");
+  logInAsRoot();
   run("adduser alice01 alicepw1 simple");
   run("adduser bobby01 bobbypw1 simple");
   restart();

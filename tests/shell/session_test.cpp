@@ -7,17 +7,11 @@
 namespace vellumkeep {
 namespace {
 
-std::string failure(const char* message) {
-  return std::string(message) + "\n\n";
-}
-
-const std::string kOk = std::string(msg::kSuccess) + "\n\n";
-
 class ShellSession : public SessionTest {};
 
 TEST_F(ShellSession, AboutBlockOnceThenPromptPerLine) {
   logIn("alice01", User);
-  in_.str("mode\nmode\n");
+  feed("mode\nmode\n");
   runShell(state());
   std::string out = out_.str();
   std::string about = std::string(msg::kAboutTitle) + "\n" + msg::kAboutWebLabel +
@@ -54,7 +48,7 @@ TEST_F(ShellSession, ErrorsDoNotLeakIntoTheNextLine) {
   logIn("alice01", User);
   SessionOutput result = session("adddir a b\nadddir mail\n");
   EXPECT_EQ(failure(msg::kBadArguments), result.err);
-  EXPECT_EQ("System\\alice01>System\\alice01>" + kOk + "System\\alice01>", result.out);
+  EXPECT_EQ("System\\alice01>System\\alice01>" + ok() + "System\\alice01>", result.out);
   ASSERT_EQ(1u, state().operatorAccount().groups.size());
   EXPECT_EQ("mail", state().operatorAccount().groups[0].name);
 }
@@ -133,20 +127,20 @@ TEST_F(ShellSession, UserListsUsersThreePerRowAndNoAdministrators) {
   state().registry.registerAccount(makeAccount("admin01", "secret1", Simple, Administrator));
   std::string rule(79, '-');
   std::string head = std::string("\n") + msg::kUserListHeading + "\n\n" + rule;
-  EXPECT_EQ(head + "\n" + kOk, run("user").out);
+  EXPECT_EQ(head + "\n" + ok(), run("user").out);
   for (std::string name : {"user001", "user002", "user003", "a_name_of_25_bytes_exactl"}) {
     state().registry.registerAccount(makeAccount(name, "secret1", Simple, User));
   }
   std::string pad(18, ' ');
   EXPECT_EQ(head + "\nuser001" + pad + "user002" + pad + "user003" + pad +
-                "\na_name_of_25_bytes_exactl\n" + kOk,
+                "\na_name_of_25_bytes_exactl\n" + ok(),
             run("user extra words").out);
 }
 
 TEST_F(ShellSession, AdddirAsksForTheGroupWhenNoneIsTyped) {
   logIn("alice01", User);
   SessionOutput result = run("adddir", "mail\n");
-  EXPECT_EQ(std::string(msg::kAskGroup) + kOk, result.out);
+  EXPECT_EQ(std::string(msg::kAskGroup) + ok(), result.out);
   EXPECT_EQ(failure(msg::kIllegalCharacter), run("adddir", "a\\b\n").err);
   EXPECT_EQ(1u, state().operatorAccount().groups.size());
 }
@@ -173,7 +167,7 @@ TEST_F(ShellSession, AddpasswordDialogueBuildsTheInfo) {
   SessionOutput result = run("addpassword", "mail\nme\npw\nyes\nY\nurl\nx.org\nn\n");
   std::string more = std::string(msg::kAskMoreInfo) + "\n";
   EXPECT_EQ(std::string(msg::kAskTargetGroup) + msg::kAskUserName + msg::kAskPassword + more +
-                more + msg::kAskInfoType + msg::kAskInfoContent + more + kOk,
+                more + msg::kAskInfoType + msg::kAskInfoContent + more + ok(),
             result.out);
   EXPECT_EQ(std::string(msg::kWrongAnswer) + "\n", result.err);
   EXPECT_EQ("url\nx.org", state().operatorAccount().groups[0].entries[0].info());
@@ -184,9 +178,9 @@ TEST_F(ShellSession, AddpasswordChecksGroupsAndDuplicates) {
   EXPECT_EQ(failure(msg::kGroupMissing), run("addpassword mail me pw").err);
   run("adddir mail");
   run("adddir work");
-  EXPECT_EQ(kOk, run("addpassword mail me pw").out);
+  EXPECT_EQ(ok(), run("addpassword mail me pw").out);
   EXPECT_EQ(failure(msg::kEntryExists), run("addpassword mail me other").err);
-  EXPECT_EQ(kOk, run("addpassword work me pw").out);
+  EXPECT_EQ(ok(), run("addpassword work me pw").out);
   EXPECT_EQ(failure(msg::kBadArguments), run("addpassword mail").err);
   EXPECT_EQ(failure(msg::kBadArguments), run("addpassword mail me").err);
 }
@@ -200,7 +194,7 @@ TEST_F(ShellSession, DeletionsAskForConfirmation) {
   EXPECT_EQ(question + msg::kAnswerAgain + question, declined.out);
   EXPECT_EQ(1u, state().operatorAccount().groups[0].entries.size());
   EXPECT_EQ(failure(msg::kEntryMissing), run("delpassword mail you", "y\n").err);
-  EXPECT_EQ(question + kOk, run("delpassword mail me", "Y\n").out);
+  EXPECT_EQ(question + ok(), run("delpassword mail me", "Y\n").out);
   EXPECT_EQ(0, state().operatorAccount().groups[0].entryCount);
   std::string groupQuestion =
       std::string(msg::kWarnDeleteGroup) + "\n" + msg::kConfirmDeleteGroup + "\n";
@@ -224,7 +218,7 @@ TEST_F(ShellSession, EndOfInputInsideAQuestionCancelsTheCommand) {
 TEST_F(ShellSession, SetpasswordTakesOnlyTheFirstWord) {
   logIn("rooty01", SystemAdministrator);
   EXPECT_EQ(failure(msg::kPasswordTooShort), run("setpassword").err);
-  EXPECT_EQ(kOk, run("setpassword newpass1 ignored\\").out);
+  EXPECT_EQ(ok(), run("setpassword newpass1 ignored\\").out);
   EXPECT_EQ("newpass1", state().operatorAccount().password);
 }
 
@@ -232,7 +226,7 @@ TEST_F(ShellSession, SetmodeChangesTheOperatorsMode) {
   logIn("alice01", User);
   EXPECT_EQ(failure(msg::kUnknownMode), run("setmode Simple").err);
   EXPECT_EQ(failure(msg::kBadArguments), run("setmode").err);
-  EXPECT_EQ(kOk, run("setmode unencrypted").out);
+  EXPECT_EQ(ok(), run("setmode unencrypted").out);
   EXPECT_EQ(Unencrypted, state().operatorAccount().mode);
 }
 
@@ -251,7 +245,7 @@ TEST_F(ShellSession, AccountCommandsCheckTheirArguments) {
 TEST_F(ShellSession, AdduserAsksWhenNothingIsTyped) {
   logIn("rooty01", SystemAdministrator);
   SessionOutput result = run("adduser", "bobby01\nsecret1\nsimple\n");
-  EXPECT_EQ(std::string(msg::kAskUserName) + msg::kAskPassword + msg::kAskMode + kOk, result.out);
+  EXPECT_EQ(std::string(msg::kAskUserName) + msg::kAskPassword + msg::kAskMode + ok(), result.out);
   const UserAccount* bob = state().registry.findUser("bobby01");
   ASSERT_NE(nullptr, bob);
   EXPECT_EQ(Simple, bob->mode);
@@ -268,10 +262,10 @@ TEST_F(ShellSession, DeletingAccounts) {
   EXPECT_EQ(failure(msg::kCannotDeleteSystem), run("deluser system", "y\n").err);
   EXPECT_EQ(failure(msg::kNoSuchUser), run("deluser nobody1", "y\n").err);
   // Either command deletes an account of either kind.
-  EXPECT_EQ(question + kOk, run("deladmin bobby01", "y\n").out);
+  EXPECT_EQ(question + ok(), run("deladmin bobby01", "y\n").out);
   SessionOutput admin = run("deluser admin01", "y\n");
   EXPECT_EQ("", admin.err);
-  EXPECT_NE(std::string::npos, admin.out.find(kOk));
+  EXPECT_NE(std::string::npos, admin.out.find(ok()));
   EXPECT_EQ(nullptr, state().registry.findAccount("admin01"));
   EXPECT_EQ(nullptr, state().registry.findAccount("bobby01"));
   EXPECT_EQ(std::vector<std::string>{"rooty01"}, state().registry.names);

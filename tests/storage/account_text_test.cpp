@@ -189,12 +189,6 @@ TEST(AccountTextTest, NumbersAsAStreamReadsThem) {
   EXPECT_EQ(scratch.lastGroupId, 0);
 }
 
-}  // namespace
-}  // namespace vellumkeep
-
-namespace vellumkeep {
-namespace {
-
 // A store large enough to span many pieces, with a line longer than one piece.
 UserAccount largeAccount() {
   UserAccount account = makeAccount("alice01", "pw1234", Simple, User);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "expect_error.h"
+#include "keyed_table.h"
 #include "model/charsets.h"
 #include "model/messages.h"
 
@@ -71,8 +72,7 @@ TEST(CodeTableLayout, UnkeyedTableWritesEveryByteAsItsValue) {
 
 TEST(CodeTableKeying, CodesAreDistinctAndNotBelowTheirCharacter) {
   for (const auto& name : manyNames()) {
-    CodeTable table;
-    table.keyCodeTable(name);
+    const CodeTable table = keyedTable(name);
     const auto codes = codesOf(table);
     EXPECT_EQ(std::set<int32_t>(codes.begin(), codes.end()).size(), CodeTable::kSize) << name;
     for (const auto& pair : table.pairs()) EXPECT_GE(pair.code, pair.character) << name;
@@ -80,20 +80,16 @@ TEST(CodeTableKeying, CodesAreDistinctAndNotBelowTheirCharacter) {
 }
 
 TEST(CodeTableKeying, SameNameGivesSameTableWhateverCameBefore) {
-  CodeTable first;
-  first.keyCodeTable("alice1");
-  CodeTable second;
-  second.keyCodeTable("bob_42");
+  const CodeTable first = keyedTable("alice1");
+  CodeTable second = keyedTable("bob_42");
   EXPECT_NE(codesOf(first), codesOf(second));
   second.keyCodeTable("alice1");
   EXPECT_EQ(codesOf(first), codesOf(second));
 }
 
 TEST(CodeTableKeying, NameOutsideTheTableGivesRunningSums) {
-  CodeTable signs;
-  signs.keyCodeTable("#$%^&*");
-  CodeTable others;
-  others.keyCodeTable("~!@X\t");
+  const CodeTable signs = keyedTable("#$%^&*");
+  const CodeTable others = keyedTable("~!@X\t");
   EXPECT_EQ(codesOf(signs), codesOf(others));
   // Each code is the sum of its own character and the characters of all later pairs.
   int32_t sum = 0;
@@ -111,8 +107,7 @@ TEST(CodeTableKeying, NameOutsideTheTableGivesRunningSums) {
 // table and no code, so it is written as itself. '{' (123) is outside the table too, but
 // 123 is the line feed's code, so it is written as 123 + 256 = 379, which is no code.
 TEST(CodeTableCoding, CodesComputedByHandForTheNameQ) {
-  CodeTable table;
-  table.keyCodeTable("q");
+  const CodeTable table = keyedTable("q");
   EXPECT_EQ(table.encodeChar('\n'), "0123");
   EXPECT_EQ(table.encodeChar('u'), "0230");
   EXPECT_EQ(table.encodeChar('#'), "0035");
@@ -123,8 +118,7 @@ TEST(CodeTableCoding, CodesComputedByHandForTheNameQ) {
 TEST(CodeTableCoding, EveryAsciiByteRoundTripsUnderManyNames) {
   const std::string bytes = allAsciiBytes();
   for (const auto& name : manyNames()) {
-    CodeTable table;
-    table.keyCodeTable(name);
+    const CodeTable table = keyedTable(name);
     const std::string coded = table.encode(bytes);
     ASSERT_EQ(coded.size(), 4 * bytes.size()) << name;
     EXPECT_EQ(coded.find_first_not_of("0123456789"), std::string::npos) << name;
@@ -134,9 +128,8 @@ TEST(CodeTableCoding, EveryAsciiByteRoundTripsUnderManyNames) {
 }
 
 TEST(CodeTableCoding, RefusesBytesWithTheHighBitSet) {
-  CodeTable keyed;
-  keyed.keyCodeTable("carol9");
-  CodeTable unkeyed;
+  const CodeTable keyed = keyedTable("carol9");
+  const CodeTable unkeyed;
   for (const CodeTable* table : {&keyed, &unkeyed}) {
     for (int b = 0x80; b < 0x100; ++b) {
       expectError<std::overflow_error>([&] { table->encodeChar(static_cast<char>(b)); },
@@ -147,8 +140,8 @@ TEST(CodeTableCoding, RefusesBytesWithTheHighBitSet) {
 }
 
 TEST(CodeTableCoding, RefusesNumbersOfTenThousandOrMore) {
-  CodeTable table;
-  table.keyCodeTable(std::string(120, 'V'));  // 'V' is pair 0: every code gains 120 * 86
+  // 'V' is pair 0: every code gains 120 * 86.
+  const CodeTable table = keyedTable(std::string(120, 'V'));
   expectError<std::underflow_error>([&] { table.encodeChar('a'); }, msg::kValueTooLarge);
   std::string out = "x";
   expectError<std::underflow_error>([&] { table.appendCode('\n', out); }, msg::kValueTooLarge);
@@ -156,8 +149,7 @@ TEST(CodeTableCoding, RefusesNumbersOfTenThousandOrMore) {
 }
 
 TEST(CodeTableCoding, EncodeDigitCodesTheDigitCharacter) {
-  CodeTable table;
-  table.keyCodeTable("dave77");
+  const CodeTable table = keyedTable("dave77");
   EXPECT_EQ(table.encodeDigit(1), table.encodeChar('1'));
   EXPECT_EQ(table.encodeDigit(79), table.encodeChar('\x7f'));
   EXPECT_EQ(table.encodeDigit(-48), table.encodeChar('\0'));
@@ -167,8 +159,7 @@ TEST(CodeTableCoding, EncodeDigitCodesTheDigitCharacter) {
 // Under the key "q" (see above): whitespace skipped before each character, a number that is
 // no code gives its value cut to eight bits, and a number stops at the first non-digit.
 TEST(CodeTableDecoding, DecodedTexts) {
-  CodeTable table;
-  table.keyCodeTable("q");
+  const CodeTable table = keyedTable("q");
   const std::pair<std::string, std::string> cases[] = {
       {" 0123\n\t0230\r\n\v\f00 35 0\n3\n7\n9 \n", "\nu#{"},
       {"0300", ","},  // 300 - 256 = 44
@@ -198,15 +189,8 @@ TEST(CodeTableDecoding, EndOfInputIsKeptApartFromValues) {
   EXPECT_EQ(c, 'z');
 }
 
-}  // namespace
-}  // namespace vellumkeep
-
-namespace vellumkeep {
-namespace {
-
 TEST(CodeTablePieces, DecodingInPiecesCarriesCutGroups) {
-  CodeTable table;
-  table.keyCodeTable("alice01");
+  const CodeTable table = keyedTable("alice01");
   std::string plain;
   for (int i = 0; i < 3000; ++i) plain.push_back(static_cast<char>(i % 128));
   std::string coded = table.encode(plain);
@@ -219,8 +203,7 @@ TEST(CodeTablePieces, DecodingInPiecesCarriesCutGroups) {
     std::string decoded;
     std::string carried;
     for (size_t at = 0; at < coded.size(); at += size) {
-      carried += coded.substr(at, size) + (at % 2 ? " \n" : "");
-      carried.erase(0, table.decodeInto(carried, decoded));
+      table.decodePiece(coded.substr(at, size) + (at % 2 ? " \n" : ""), carried, decoded);
     }
     EXPECT_EQ(plain, decoded) << "pieces of " << size;
     EXPECT_EQ("", carried);

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "expect_error.h"
+#include "file_helpers.h"
 #include "model/messages.h"
 #include "temp_folder.h"
 
@@ -21,18 +22,6 @@ namespace {
 class FileIoTest : public ::testing::Test {
  protected:
   std::string path(const std::string& name) const { return folder_.path() + name; }
-
-  static std::string contentsOf(const std::string& file) {
-    std::string contents;
-    EXPECT_TRUE(readFile(file, contents)) << file;
-    return contents;
-  }
-
-  static mode_t permissionsOf(const std::string& file) {
-    struct stat status {};
-    EXPECT_EQ(::stat(file.c_str(), &status), 0) << file;
-    return status.st_mode & 07777;
-  }
 
   TempFolder folder_;
 };

@@ -8,17 +8,12 @@
 #include <vector>
 
 #include "expect_error.h"
+#include "keyed_table.h"
 #include "model/charsets.h"
 #include "model/messages.h"
 
 namespace vellumkeep {
 namespace {
-
-CodeTable keyedTable(std::string_view name) {
-  CodeTable table;
-  table.keyCodeTable(name);
-  return table;
-}
 
 // Splits a password file into its filler counts and the characters behind them; fails the
 // test when the file does not end exactly after a character.

@@ -1,12 +1,11 @@
 #include "storage/user_files.h"
 
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
 
+#include "file_helpers.h"
 #include "model/messages.h"
 #include "storage/account_text.h"
 #include "storage/file_io.h"
@@ -20,12 +19,6 @@ class UserFilesTest : public ::testing::Test {
   UserFilesTest() {
     files_.dataPath = folder_.path();
     files_.keyCodeTable("alice01");
-  }
-
-  static std::string contentsOf(const std::string& path) {
-    std::string contents;
-    EXPECT_TRUE(readFile(path, contents)) << path;
-    return contents;
   }
 
   UserAccount sampleAccount(int32_t mode) {
@@ -74,9 +67,7 @@ TEST_F(UserFilesTest, DataFileIsCodedOrPlainByMode) {
   EXPECT_EQ(text, writeAccountText(loaded));
   EXPECT_EQ(text, contentsOf(files_.dataFile("alice01")));
 
-  struct stat status {};
-  ASSERT_EQ(0, ::stat(files_.workingFile("alice01").c_str(), &status));
-  EXPECT_EQ(0600u, status.st_mode & 0777);
+  EXPECT_EQ(0600u, permissionsOf(files_.workingFile("alice01")) & 0777);
 }
 
 TEST_F(UserFilesTest, MissingDataFileIsCorruption) {
