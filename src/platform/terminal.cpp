@@ -1,51 +1,100 @@
 #include "platform/terminal.h"
 
 #include <langinfo.h>
-#include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <clocale>
-#include <cstring>
-#include <string>
+#include <cstdlib>
+#include <initializer_list>
 
 namespace vellumkeep {
-
-static_assert(sizeof(termios) <= 128, "EchoOff keeps a termios in its buffer");
 
 bool isTerminal(int fd) {
   return isatty(fd) == 1;
 }
 
+std::string characterLocaleName(const std::function<const char*(const char*)>& lookup) {
+  for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = lookup(variable);
+    if (value && *value) return value;
+  }
+  return "";
+}
+
 namespace {
 
-// Asks the environment's locale for its code set without changing the process locale.
-bool localeUsesUtf8() {
+std::string lowerCase(std::string_view text) {
+  std::string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return lower;
+}
+
+bool isUtf8Name(std::string_view codeset) {
+  std::string name = lowerCase(codeset);
+  return name == "utf-8" || name == "utf8";
+}
+
+bool isGbkName(std::string_view codeset) {
+  std::string name = lowerCase(codeset);
+  return name == "gbk" || name == "gb18030" || name == "cp936";
+}
+
+// Loads the environment's locale for the character type; returns its code set, or null when
+// it is not installed. The process's locale is left as it was.
+const char* environmentCodeset(std::string& codeset) {
   std::string saved = std::setlocale(LC_CTYPE, nullptr);
-  bool utf8 = false;
-  if (std::setlocale(LC_CTYPE, "")) utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+  const char* result = nullptr;
+  if (std::setlocale(LC_CTYPE, "")) {
+    codeset = nl_langinfo(CODESET);
+    result = codeset.c_str();
+  }
   std::setlocale(LC_CTYPE, saved.c_str());
-  return utf8;
+  return result;
 }
 
 }  // namespace
 
+bool localeNameUsesUtf8(std::string_view name) {
+  size_t dot = name.find('.');
+  if (dot == std::string_view::npos) return false;
+  std::string_view codeset = name.substr(dot + 1);
+  return isUtf8Name(codeset.substr(0, codeset.find('@')));
+}
+
+ConsoleEncoding terminalEncoding(const char* loadedCodeset, std::string_view localeName) {
+  bool utf8 = loadedCodeset ? isUtf8Name(loadedCodeset) : localeNameUsesUtf8(localeName);
+  return utf8 ? ConsoleEncoding::kUtf8 : ConsoleEncoding::kGbk;
+}
+
 ConsoleEncoding encodingFor(int fd) {
-  return isTerminal(fd) && localeUsesUtf8() ? ConsoleEncoding::kUtf8 : ConsoleEncoding::kGbk;
+  if (!isTerminal(fd)) return ConsoleEncoding::kGbk;
+  std::string codeset;
+  const char* loaded = environmentCodeset(codeset);
+  auto lookup = [](const char* name) -> const char* { return std::getenv(name); };
+  return terminalEncoding(loaded, characterLocaleName(lookup));
 }
 
-EchoOff::EchoOff(int fd) : fd_(fd) {
-  termios settings;
-  if (tcgetattr(fd_, &settings) != 0) return;
-  std::memcpy(saved_, &settings, sizeof settings);
-  settings.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-  active_ = tcsetattr(fd_, TCSAFLUSH, &settings) == 0;
+namespace {
+
+// Loads the first of `names` whose code set `fits`; false (locale unchanged) when none does.
+bool loadFirstLocale(std::initializer_list<const char*> names, bool (*fits)(std::string_view)) {
+  std::string saved = std::setlocale(LC_CTYPE, nullptr);
+  for (const char* name : names) {
+    if (std::setlocale(LC_CTYPE, name) && fits(nl_langinfo(CODESET))) return true;
+  }
+  std::setlocale(LC_CTYPE, saved.c_str());
+  return false;
 }
 
-EchoOff::~EchoOff() {
-  if (!active_) return;
-  termios settings;
-  std::memcpy(&settings, saved_, sizeof settings);
-  tcsetattr(fd_, TCSAFLUSH, &settings);
+}  // namespace
+
+bool useLocaleOf(ConsoleEncoding encoding) {
+  // The environment's own locale first; C.UTF-8 is always there.
+  if (encoding == ConsoleEncoding::kUtf8) return loadFirstLocale({"", "C.UTF-8"}, isUtf8Name);
+  return loadFirstLocale({"", "zh_CN.GBK", "zh_CN.gbk", "zh_CN.GB18030"}, isGbkName);
 }
 
 }  // namespace vellumkeep
