@@ -1,31 +1,68 @@
 // The program's entry: connects the console, reads Config.ini, logs in and runs the shell.
+#include <sodium.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
 #include <exception>
 #include <iostream>
+#include <memory>
+#include <optional>
 
 #include "model/messages.h"
+#include "platform/clipboard.h"
 #include "platform/console.h"
 #include "platform/instance_lock.h"
 #include "platform/terminal.h"
+#include "platform/terminal_editor.h"
 #include "program_state.h"
 #include "shell/login.h"
 #include "shell/shell.h"
 #include "storage/working_files.h"
 
+#ifdef VELLUMKEEP_TEST_TIMEOUTS
+#include <cstdlib>
+#endif
+
 namespace {
 
 constexpr char kConfigPath[] = "Config.ini";
 constexpr char kLockPath[] = "Config.ini.lock";
+constexpr int kInterruptedStatus = 130;  // as a shell reports a program ended by Ctrl-C
+
+struct Timeouts {
+  std::chrono::milliseconds idleLock = std::chrono::minutes(5);
+  std::chrono::milliseconds clipboard = std::chrono::seconds(30);
+};
+
+#ifdef VELLUMKEEP_TEST_TIMEOUTS
+// Only in the tests' build of the program: the timeouts in milliseconds from the environment.
+Timeouts timeouts() {
+  Timeouts timeouts;
+  if (const char* idle = std::getenv("VELLUMKEEP_TEST_IDLE_MS")) {
+    timeouts.idleLock = std::chrono::milliseconds(std::atol(idle));
+  }
+  if (const char* clipboard = std::getenv("VELLUMKEEP_TEST_CLIPBOARD_MS")) {
+    timeouts.clipboard = std::chrono::milliseconds(std::atol(clipboard));
+  }
+  return timeouts;
+}
+#else
+Timeouts timeouts() {
+  return {};
+}
+#endif
 
 }  // namespace
 
 int main() {
   using namespace vellumkeep;
   protectProcessMemory();
+  if (sodium_init() < 0) return 1;
   std::ios::sync_with_stdio(false);
-  Console console(std::cin, std::cout, encodingFor(STDOUT_FILENO), std::cerr,
-                  encodingFor(STDERR_FILENO), isTerminal(STDIN_FILENO));
+  const ConsoleEncoding outEncoding = encodingFor(STDOUT_FILENO);
+  Console console(std::cin, std::cout, outEncoding, std::cerr, encodingFor(STDERR_FILENO),
+                  isTerminal(STDIN_FILENO));
   console.setOutputIsTerminal(isTerminal(STDOUT_FILENO));
   InstanceLock lock(kLockPath);
   if (lock.result() != InstanceLock::Result::kAcquired) {
@@ -33,14 +70,29 @@ int main() {
     console.err.text(busy ? msg::kInstallationBusy : msg::kInstallationUnlockable).endLine();
     return 1;
   }
+  // Line editing, the clipboard and the idle lock where both streams are a terminal.
+  const Timeouts limits = timeouts();
+  std::unique_ptr<TerminalEditor> editor;
+  if (console.inputIsTerminal() && console.outputIsTerminal()) {
+    editor = TerminalEditor::open(STDIN_FILENO, stdout, outEncoding);
+  }
+  std::optional<Clipboard> clipboard;
   try {
     ProgramState state(console, kConfigPath);
+    if (editor) {
+      console.attachEditor(*editor);
+      state.clipboard = &clipboard.emplace(STDOUT_FILENO, limits.clipboard);
+      editor->keys().setWaitTask(state.clipboard);
+    }
     startUp(state);
     login(state);
+    if (editor) editor->keys().setIdleLimit(limits.idleLock);
     runShell(state);
     return 0;
   } catch (const InputExhausted&) {
     return 1;  // the input ended before anyone logged in
+  } catch (const InputCancelled& cancelled) {
+    return cancelled.key == InputCancelled::Key::kInterrupt ? kInterruptedStatus : 1;
   } catch (const std::exception& error) {
     console.err.text(error.what()).endLine();
     return 1;

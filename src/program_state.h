@@ -7,6 +7,7 @@
 
 #include "exec/command_stacks.h"
 #include "model/account_registry.h"
+#include "platform/clipboard.h"
 #include "platform/console.h"
 #include "storage/user_files.h"
 
@@ -26,8 +27,9 @@ struct ProgramState {
   std::istringstream commandStream;  // the words of the current command line
   AccountRegistry registry;
   std::string operatorName = kSystemName;
-  UserAccount scratchAccount;  // transfer record between memory and the working file
-  UserFiles files;             // the data folder and the coding table
+  UserAccount scratchAccount;      // transfer record between memory and the working file
+  UserFiles files;                 // the data folder and the coding table
+  Clipboard* clipboard = nullptr;  // the terminal's clipboard; null when there is no terminal
 };
 
 }  // namespace vellumkeep

@@ -48,6 +48,9 @@ inline constexpr char kLoginPassword[] = "请输入密码:";
 inline constexpr char kLoginFailed[] = "用户名/密码错误！";
 inline constexpr char kWelcome[] = "欢迎使用Vellumkeep";
 
+// The idle lock.
+inline constexpr char kSessionLocked[] = "会话因长时间无操作已锁定，请输入密码解锁。";
+
 // Questions of the command language.
 inline constexpr char kAskUserName[] = "请输入用户名: ";
 inline constexpr char kAskPassword[] = "请输入密码: ";
@@ -81,6 +84,7 @@ inline constexpr char kInitAskAgain[] = "请再次输入root的密码: ";
 inline constexpr char kInitConfigExists[] = "Config.ini 已存在，未做任何更改。";
 inline constexpr char kInitPasswordsDiffer[] = "两次输入的密码不一致，未做任何更改。";
 inline constexpr char kInitInputEnded[] = "输入已结束，未做任何更改。";
+inline constexpr char kInitCancelled[] = "已取消，未做任何更改。";
 inline constexpr char kInitDone[] = "安装完成：已创建 Config.ini 和 root 的数据文件。";
 
 // About block and banner.

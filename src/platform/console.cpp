@@ -47,7 +47,11 @@ ConsoleWriter::ConsoleWriter(std::ostream& stream, ConsoleEncoding encoding) : s
   if (encoding == ConsoleEncoding::kGbk) converter_ = std::make_unique<GbkConverter>();
 }
 
-ConsoleWriter::~ConsoleWriter() = default;
+ConsoleWriter::~ConsoleWriter() {
+  if (partialLine_.empty()) return;
+  stream_ << partialLine_;
+  stream_.flush();
+}
 
 ConsoleWriter& ConsoleWriter::text(std::string_view utf8) {
   if (!converter_ || isAscii(utf8)) return data(utf8);
@@ -55,14 +59,33 @@ ConsoleWriter& ConsoleWriter::text(std::string_view utf8) {
 }
 
 ConsoleWriter& ConsoleWriter::data(std::string_view bytes) {
-  stream_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!holding_) {
+    write(bytes);
+    return *this;
+  }
+  partialLine_.append(bytes);
+  size_t lineEnd = partialLine_.rfind('\n');
+  if (lineEnd != std::string::npos) {
+    write(std::string_view(partialLine_).substr(0, lineEnd + 1));
+    partialLine_.erase(0, lineEnd + 1);
+  }
   return *this;
 }
 
 ConsoleWriter& ConsoleWriter::endLine() {
-  stream_.put('\n');
+  data("\n");
   stream_.flush();
   return *this;
+}
+
+std::string ConsoleWriter::takePartialLine() {
+  std::string line;
+  line.swap(partialLine_);
+  return line;
+}
+
+void ConsoleWriter::write(std::string_view bytes) {
+  stream_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 void ConsoleWriter::flush() {
@@ -73,13 +96,34 @@ Console::Console(std::istream& in, std::ostream& out, ConsoleEncoding outEncodin
                  std::ostream& err, ConsoleEncoding errEncoding, bool inputIsTerminal)
     : out(out, outEncoding), err(err, errEncoding), in_(in), inputIsTerminal_(inputIsTerminal) {}
 
+void Console::attachEditor(LineEditor& editor) {
+  editor_ = &editor;
+  out.holdPartialLine();
+}
+
+void Console::remember(std::string_view line) {
+  if (editor_) editor_->remember(line);
+}
+
+void Console::pauseIdleLimit(bool paused) {
+  if (editor_) editor_->pauseIdleLimit(paused);
+}
+
 std::string Console::readLine() {
+  if (editor_) {
+    out.flush();
+    return editor_->readLine(out.takePartialLine());
+  }
   std::string line;
   if (!std::getline(in_, line)) throw InputExhausted{};
   return line;
 }
 
 std::string Console::readSecretLine() {
+  if (editor_) {
+    out.flush();
+    return editor_->readSecretLine(out.takePartialLine());
+  }
   if (!inputIsTerminal_) return readLine();
   EchoOff echoOff(STDIN_FILENO);
   std::string line;

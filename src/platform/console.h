@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/line_editor.h"
+
 namespace vellumkeep {
 
 enum class ConsoleEncoding {
@@ -48,9 +50,19 @@ class ConsoleWriter {
   // Flushes what was written (prompts without a line end).
   void flush();
 
+  // From now on the text after the last line end is held back rather than written: it is
+  // the prompt that the line editor shows itself. The destructor writes what is held.
+  void holdPartialLine() { holding_ = true; }
+  // The held text, which is then forgotten.
+  std::string takePartialLine();
+
  private:
+  void write(std::string_view bytes);
+
   std::ostream& stream_;
   std::unique_ptr<GbkConverter> converter_;  // null for UTF-8
+  bool holding_ = false;
+  std::string partialLine_;
 };
 
 class Console {
@@ -58,10 +70,18 @@ class Console {
   Console(std::istream& in, std::ostream& out, ConsoleEncoding outEncoding, std::ostream& err,
           ConsoleEncoding errEncoding, bool inputIsTerminal = false);
 
-  // Reads one line without its line end; throws InputExhausted at the end of input.
+  // Reads one line without its line end; throws InputExhausted at the end of input. With a
+  // line editor it may also throw InputCancelled or InputIdle (line_editor.h).
   std::string readLine();
   // Like readLine; on a terminal the line is read without echo and a line end follows.
   std::string readSecretLine();
+  // Reads through `editor` from now on: the prompts written on `out` go to it.
+  void attachEditor(LineEditor& editor);
+  // Offers a command line to the editor's history; nothing without an editor.
+  void remember(std::string_view line);
+  // Lets reads wait for ever while paused; nothing without an editor.
+  void pauseIdleLimit(bool paused);
+  bool hasEditor() const { return editor_ != nullptr; }
   // Clears the error state of the input stream.
   void clearInputState();
   bool inputIsTerminal() const { return inputIsTerminal_; }
@@ -73,6 +93,7 @@ class Console {
 
  private:
   std::istream& in_;
+  LineEditor* editor_ = nullptr;
   bool inputIsTerminal_;
   bool outputIsTerminal_ = false;
 };

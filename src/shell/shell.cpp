@@ -1,5 +1,7 @@
 #include "shell/shell.h"
 
+#include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -8,6 +10,7 @@
 #include "model/charsets.h"
 #include "model/messages.h"
 #include "shell/command_parser.h"
+#include "shell/session_lock.h"
 #include "storage/working_files.h"
 
 namespace vellumkeep {
@@ -34,19 +37,68 @@ void runCommandLine(ProgramState& state, std::string_view line) {
   showResult(state);
 }
 
+namespace {
+
+enum class PassOutcome { kNext, kEnd, kLock };
+
+// Whether a command line holds a password: the password word of setpassword, addadmin and
+// adduser, and addpassword's third argument. Such lines are never kept for recall.
+bool carriesPassword(std::string_view line) {
+  std::istringstream words{std::string(line)};
+  std::string word;
+  words >> word;
+  if (word == "setpassword" || word == "addadmin" || word == "adduser") return true;
+  if (word != "addpassword") return false;
+  int arguments = 0;
+  while (words >> word) ++arguments;
+  return arguments >= 3;
+}
+
+void rememberCommandLine(ProgramState& state, std::string_view line) {
+  if (line.find_first_not_of(" \t") == std::string_view::npos || carriesPassword(line)) return;
+  state.console.remember(line);
+}
+
+// The line typed at the prompt; nothing after Ctrl-C (a new prompt follows). Ctrl-D ends the
+// shell as the end of the input does.
+std::optional<std::string> readCommandLine(ProgramState& state) {
+  try {
+    return state.console.readLine();
+  } catch (const InputCancelled& cancelled) {
+    if (cancelled.key == InputCancelled::Key::kEnd) throw InputExhausted{};
+    return std::nullopt;
+  }
+}
+
+// One pass of the loop, from the prompt to the result.
+PassOutcome runPass(ProgramState& state) {
+  try {
+    showPrompt(state);
+    std::optional<std::string> line = readCommandLine(state);
+    if (!line) return PassOutcome::kNext;
+    rememberCommandLine(state, *line);
+    runCommandLine(state, *line);
+  } catch (const InputExhausted&) {
+    return PassOutcome::kEnd;
+  } catch (const InputCancelled&) {
+    return PassOutcome::kNext;  // a question was broken off before anything was executed
+  } catch (const InputIdle&) {
+    return PassOutcome::kLock;
+  } catch (const std::runtime_error& error) {
+    state.console.err.text(error.what()).endLine().endLine();
+    cleanOperatorWorkingFile(state);
+  }
+  return PassOutcome::kNext;
+}
+
+}  // namespace
+
 void runShell(ProgramState& state) {
   printAboutBlock(state);
   for (;;) {
-    try {
-      showPrompt(state);
-      std::string line = state.console.readLine();
-      runCommandLine(state, line);
-    } catch (const InputExhausted&) {
-      return;
-    } catch (const std::runtime_error& error) {
-      state.console.err.text(error.what()).endLine().endLine();
-      cleanOperatorWorkingFile(state);
-    }
+    PassOutcome outcome = runPass(state);
+    if (outcome == PassOutcome::kEnd) return;
+    if (outcome == PassOutcome::kLock && !unlockSession(state)) return;
   }
 }
 

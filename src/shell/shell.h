@@ -7,8 +7,10 @@
 
 namespace vellumkeep {
 
-// Writes the about block, then runs command lines until the console input is exhausted.
-// Every runtime error of a line is reported on the error stream and the loop goes on.
+// Writes the about block, then runs command lines until the console input is exhausted (or,
+// at a terminal, Ctrl-D at the prompt). Every runtime error of a line is reported on the error
+// stream and the loop goes on. At a terminal Ctrl-C at the prompt discards the line, Ctrl-C
+// or Ctrl-D in a question cancels the command, and an idle terminal locks the session.
 void runShell(ProgramState& state);
 
 // Runs one command line that has been read: check, parse, execute, clean up, display.

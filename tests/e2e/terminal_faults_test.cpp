@@ -13,17 +13,6 @@
 namespace vellumkeep {
 namespace {
 
-// Waits until the terminal's echo is off, as the program sets it for a password.
-bool waitForEchoOff(const TerminalProgram& program) {
-  const long long deadline = detail::nowMs() + 10000;
-  while (program.echoes()) {
-    if (detail::nowMs() > deadline) return false;
-    timespec pause{0, 1000000};
-    ::nanosleep(&pause, nullptr);
-  }
-  return true;
-}
-
 class TerminalFaults : public InstalledTest {};
 
 // The locales named here are not installed on the test machines (only C.UTF-8 is); the
@@ -78,7 +67,7 @@ TEST_F(TerminalFaults, SignalDuringPasswordQuestionRestoresEcho) {
   program.type("root\r");
   ConsoleTexts texts;
   ASSERT_TRUE(program.waitFor(texts.gbk(msg::kLoginPassword), 1, true)) << program.piped();
-  ASSERT_TRUE(waitForEchoOff(program));
+  ASSERT_TRUE(program.waitUntilReadingKeys());
   program.type("\x03");
   TerminalExit exit = program.waitForExit();
   EXPECT_FALSE(exit.exited);

@@ -128,6 +128,18 @@ class TerminalProgram {
     return exit_;
   }
 
+  // Waits until the terminal's echo is off: the program reads keys itself (the line editor, a
+  // hidden answer). Control keys typed before that would reach the terminal's own line
+  // handling: Ctrl-C would be a signal. False when the deadline passes.
+  bool waitUntilReadingKeys(int timeoutMs = 10000) {
+    const long long deadline = detail::nowMs() + timeoutMs;
+    while (echoes()) {
+      if (detail::nowMs() >= deadline || !masterOpen_) return false;
+      pump(detail::nowMs() + 1);  // reads what arrives meanwhile
+    }
+    return true;
+  }
+
   // Whether the terminal echoes what is typed, as its settings stand now.
   bool echoes() const {
     termios settings{};

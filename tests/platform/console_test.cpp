@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "model/messages.h"
+#include "scripted_editor.h"
 
 namespace vellumkeep {
 namespace {
@@ -39,6 +40,40 @@ TEST(ConsoleTest, ReadsLinesRawAndReportsTheEnd) {
   EXPECT_EQ("last", console.readSecretLine());
   EXPECT_THROW(console.readLine(), InputExhausted);
   EXPECT_EQ("", out.str());
+}
+
+// With a line editor the text after the last line end is the editor's prompt: it is handed
+// to the read instead of being written.
+TEST(ConsoleTest, EditorGetsThePartialLineAsItsPrompt) {
+  std::istringstream in("never read\n");
+  std::ostringstream out, err;
+  ScriptedEditor editor;
+  editor.script({ScriptedEditor::Step::line("typed"), ScriptedEditor::Step::line("hidden")});
+  {
+    Console console(in, out, ConsoleEncoding::kGbk, err, ConsoleEncoding::kGbk);
+    console.attachEditor(editor);
+    console.out.data("before\nSystem\\").data("alice01>").flush();
+    EXPECT_EQ("before\n", out.str());
+    EXPECT_EQ("typed", console.readLine());
+    console.out.text("用户").data(": ").flush();
+    EXPECT_EQ("hidden", console.readSecretLine());
+    console.out.data("rule").flush();
+    console.out.data("-").endLine().data("held at the end");
+    EXPECT_EQ("before\nrule-\n", out.str());
+  }
+  EXPECT_EQ("before\nrule-\nheld at the end", out.str());
+  EXPECT_EQ((std::vector<std::string>{"System\\alice01>", "secret:\xD3\xC3\xBB\xA7: "}),
+            editor.prompts);
+  EXPECT_EQ("", err.str());
+}
+
+TEST(ConsoleTest, WithoutEditorPromptsAreWrittenAtOnce) {
+  std::istringstream in("line\n");
+  std::ostringstream out, err;
+  Console console(in, out, ConsoleEncoding::kUtf8, err, ConsoleEncoding::kUtf8);
+  console.out.data("System\\alice01>").flush();
+  EXPECT_EQ("System\\alice01>", out.str());
+  EXPECT_EQ("line", console.readLine());
 }
 
 }  // namespace

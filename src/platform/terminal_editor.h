@@ -1,0 +1,83 @@
+// The line editor of a terminal, on libedit: emacs keys (arrows, Home/End, Ctrl-A/E/K/U/W,
+// Ctrl-L), history in memory with up/down and Ctrl-R, Tab completion, Ctrl-C and Ctrl-D
+// reported to the program, an idle limit, and hidden answers that keep type-ahead.
+#pragma once
+
+#include <cstdio>
+#include <cwchar>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/console.h"
+#include "platform/key_reader.h"
+#include "platform/line_editor.h"
+
+typedef struct editline EditLine;
+typedef struct history History;
+
+namespace vellumkeep {
+
+// The words that may complete the word before the cursor, given the line up to the cursor.
+using Completer = std::function<std::vector<std::string>(std::string_view before)>;
+
+// What Tab does with the word before the cursor and the completer's `candidates`: the bytes
+// to insert (the rest of the only candidate and a blank, or the candidates' common prefix),
+// and whether to list the candidates (several, and nothing left to insert).
+struct CompletionStep {
+  std::string insert;
+  bool list = false;
+};
+CompletionStep completionStep(std::string_view word, const std::vector<std::string>& candidates);
+
+class TerminalEditor : public LineEditor {
+ public:
+  // An editor reading keys from the terminal `inFd` and drawing on `out` (a terminal too).
+  // Null when no locale of the terminal's code page `encoding` can be loaded: the console
+  // then reads as it does on pipes. Sets the process's character type to that locale.
+  static std::unique_ptr<TerminalEditor> open(int inFd, std::FILE* out, ConsoleEncoding encoding);
+  ~TerminalEditor() override;
+  TerminalEditor(const TerminalEditor&) = delete;
+  TerminalEditor& operator=(const TerminalEditor&) = delete;
+
+  std::string readLine(std::string_view prompt) override;
+  std::string readSecretLine(std::string_view prompt) override;
+  void remember(std::string_view line) override;
+  void pauseIdleLimit(bool paused) override { keys_.pauseIdleLimit(paused); }
+
+  void setCompleter(Completer completer) { completer_ = std::move(completer); }
+  // The key source, for the idle limit and work due while waiting.
+  KeyReader& keys() { return keys_; }
+
+ private:
+  enum class Status { kReading, kInterrupted, kIdle, kHungUp };
+
+  TerminalEditor(int inFd, std::FILE* out);
+  void bindKeys();
+  void write(std::string_view bytes);
+  // Hidden keys up to Enter; the status tells why the reading stopped.
+  Status readHidden(std::string& line, bool& endKey);
+  // Throws what a read that ended with `status` (or without a line) means.
+  void throwUnlessLine(Status status, bool gotLine);
+
+  static TerminalEditor& of(EditLine* el);
+  static int readKey(EditLine* el, wchar_t* key);
+  static char* promptOf(EditLine* el);
+  static unsigned char interrupt(EditLine* el, int key);
+  static unsigned char complete(EditLine* el, int key);
+
+  int inFd_;
+  std::FILE* out_;
+  EditLine* el_ = nullptr;
+  History* history_ = nullptr;
+  KeyReader keys_;
+  Completer completer_;
+  std::string prompt_;
+  Status status_ = Status::kReading;
+  std::mbstate_t decoding_{};
+  wchar_t replacement_ = L'?';  // stands for bytes that are no character of the locale
+};
+
+}  // namespace vellumkeep

@@ -1,0 +1,94 @@
+#include "platform/key_reader.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <optional>
+
+#include "e2e/run_program.h"
+
+namespace vellumkeep {
+namespace {
+
+using std::chrono::milliseconds;
+using Result = KeyReader::Result;
+
+// A pipe standing in for the terminal.
+struct Keys {
+  Keys() {
+    int fds[2];
+    if (::pipe(fds) == 0) {
+      read.reset(fds[0]);
+      write.reset(fds[1]);
+    }
+  }
+  void type(const char* keys) { ASSERT_GT(::write(write.get(), keys, strlen(keys)), 0); }
+
+  detail::OwnedFd read;
+  detail::OwnedFd write;
+};
+
+// Types a key into the pipe when it falls due.
+class TypingTask : public WaitTask {
+ public:
+  TypingTask(Keys& keys, milliseconds after)
+      : keys_(keys), due_(std::chrono::steady_clock::now() + after) {}
+  std::optional<SteadyTime> due() const override { return due_; }
+  void run() override {
+    ++runs;
+    due_.reset();
+    keys_.type("k");
+  }
+  int runs = 0;
+
+ private:
+  Keys& keys_;
+  std::optional<SteadyTime> due_;
+};
+
+TEST(KeyReaderTest, ReadsByteByByteUntilTheEnd) {
+  Keys keys;
+  keys.type("a\x03");
+  KeyReader reader(keys.read.get());
+  reader.setIdleLimit(milliseconds(60000));
+  unsigned char key = 0;
+  ASSERT_EQ(Result::kKey, reader.next(key));
+  EXPECT_EQ('a', key);
+  ASSERT_EQ(Result::kKey, reader.next(key));
+  EXPECT_EQ(0x03, key);
+  keys.write.reset();
+  EXPECT_EQ(Result::kEnd, reader.next(key));
+}
+
+TEST(KeyReaderTest, GivesUpAfterTheIdleLimitUnlessPaused) {
+  Keys keys;
+  KeyReader reader(keys.read.get());
+  reader.setIdleLimit(milliseconds(20));
+  unsigned char key = 0;
+  EXPECT_EQ(Result::kIdle, reader.next(key));
+  // Paused, the reader waits past the limit: here until the task types a key.
+  reader.pauseIdleLimit(true);
+  TypingTask task(keys, milliseconds(60));
+  reader.setWaitTask(&task);
+  ASSERT_EQ(Result::kKey, reader.next(key));
+  EXPECT_EQ('k', key);
+  EXPECT_EQ(1, task.runs);
+  reader.pauseIdleLimit(false);
+  EXPECT_EQ(Result::kIdle, reader.next(key));
+}
+
+TEST(KeyReaderTest, RunsDueWorkWhileWaiting) {
+  Keys keys;
+  KeyReader reader(keys.read.get());
+  TypingTask task(keys, milliseconds(10));
+  reader.setWaitTask(&task);
+  unsigned char key = 0;
+  ASSERT_EQ(Result::kKey, reader.next(key));  // no idle limit: waits for the task's key
+  EXPECT_EQ('k', key);
+  EXPECT_EQ(1, task.runs);
+  EXPECT_EQ(std::nullopt, task.due());
+}
+
+}  // namespace
+}  // namespace vellumkeep
