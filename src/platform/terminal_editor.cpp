@@ -107,9 +107,10 @@ TerminalEditor::~TerminalEditor() {
 }
 
 void TerminalEditor::bindKeys() {
-  el_set(el_, EL_ADDFN, "vk-interrupt", "Discard the line", &TerminalEditor::interrupt);
+  // The wide form keeps the names as given; the narrow one copies them and never frees them.
+  el_wset(el_, EL_ADDFN, L"vk-interrupt", L"Discard the line", &TerminalEditor::interrupt);
   el_set(el_, EL_BIND, "^C", "vk-interrupt", nullptr);
-  el_set(el_, EL_ADDFN, "vk-complete", "Complete the word", &TerminalEditor::complete);
+  el_wset(el_, EL_ADDFN, L"vk-complete", L"Complete the word", &TerminalEditor::complete);
   el_set(el_, EL_BIND, "^I", "vk-complete", nullptr);
   for (const auto& binding : kBindings) el_set(el_, EL_BIND, binding[0], binding[1], nullptr);
 }
@@ -200,8 +201,11 @@ std::string TerminalEditor::readLine(std::string_view prompt) {
   return text;
 }
 
-TerminalEditor::Status TerminalEditor::readHidden(std::string& line, bool& endKey) {
+TerminalEditor::Status TerminalEditor::readHidden(std::string_view prompt, std::string& line,
+                                                  bool& endKey) {
+  // Echo goes off before the question shows, so that no key typed in answer is ever echoed.
   TerminalModeChange mode(inFd_, TerminalModeKind::kKeysWithoutEcho);
+  write(prompt);
   for (;;) {
     unsigned char key = 0;
     KeyReader::Result result = keys_.next(key);
@@ -224,11 +228,10 @@ TerminalEditor::Status TerminalEditor::readHidden(std::string& line, bool& endKe
 }
 
 std::string TerminalEditor::readSecretLine(std::string_view prompt) {
-  write(prompt);
   std::string line;
   line.reserve(128);  // a typed password is not copied around by growing
   bool endKey = false;
-  Status status = readHidden(line, endKey);
+  Status status = readHidden(prompt, line, endKey);
   if (status != Status::kReading || endKey) {
     wipe(line);
     throwUnlessLine(status, false);

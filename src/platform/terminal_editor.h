@@ -57,8 +57,9 @@ class TerminalEditor : public LineEditor {
   TerminalEditor(int inFd, std::FILE* out);
   void bindKeys();
   void write(std::string_view bytes);
-  // Hidden keys up to Enter; the status tells why the reading stopped.
-  Status readHidden(std::string& line, bool& endKey);
+  // Shows `prompt` and reads hidden keys up to Enter; the status tells why the reading
+  // stopped, `endKey` whether it was Ctrl-D on an empty line.
+  Status readHidden(std::string_view prompt, std::string& line, bool& endKey);
   // Throws what a read that ended with `status` (or without a line) means.
   void throwUnlessLine(Status status, bool gotLine);
 
