@@ -7,11 +7,12 @@
 #include "model/messages.h"
 #include "platform/console.h"
 #include "platform/instance_lock.h"
+#include "platform/posix_file_system.h"
 #include "platform/terminal.h"
 #include "program_state.h"
 #include "shell/login.h"
 #include "shell/shell.h"
-#include "storage/working_files.h"
+#include "storage/account_storage.h"
 
 namespace {
 
@@ -34,7 +35,8 @@ int main() {
     return 1;
   }
   try {
-    ProgramState state(console, kConfigPath);
+    PosixFileSystem fs;
+    ProgramState state(console, fs, kConfigPath);
     startUp(state);
     login(state);
     runShell(state);

@@ -6,7 +6,7 @@
 #include "exec/executor.h"
 #include "model/messages.h"
 #include "model/name_rules.h"
-#include "storage/working_files.h"
+#include "storage/account_storage.h"
 
 namespace vellumkeep {
 
@@ -20,9 +20,12 @@ enum LayoutCode {
   kOwnAccountLayout = 12
 };
 
-// Refuses the name of a listed or loaded user and the reserved names.
+// Refuses the name of a listed or loaded user, the reserved names, and a name whose files
+// are in the data folder although Config.ini does not list it: those files are someone's
+// data, which a new account must never overwrite.
 void refuseTakenName(ProgramState& state, const std::string& name) {
-  if (state.registry.isNameTaken(name) || name == kSystemName || name == kRootName) {
+  if (state.registry.isNameTaken(name) || name == kSystemName || name == kRootName ||
+      hasAccountFiles(state, name)) {
     throw std::runtime_error(msg::kNameTaken);
   }
 }

@@ -4,7 +4,7 @@
 
 #include "exec/executor.h"
 #include "model/messages.h"
-#include "storage/working_files.h"
+#include "storage/account_storage.h"
 
 namespace vellumkeep {
 
@@ -31,36 +31,55 @@ Group& requireGroup(ProgramState& state, const std::string& name) {
   return *group;
 }
 
+// Saves the Operator's changed store. A save that fails is reported with the old data file
+// in force, so `undo` takes the change back: memory keeps matching the file, and a later save
+// cannot carry out a change that was reported as failed.
+template <typename Undo>
+void saveOrUndo(ProgramState& state, Undo undo) {
+  try {
+    saveOperatorChange(state);
+  } catch (const std::runtime_error&) {
+    undo();
+    throw;
+  }
+}
+
 }  // namespace
 
 void addGroup(ProgramState& state) {
   Arguments args = takeExactly(state, kAddGroupLayout, 2);
+  const std::string& name = args.values[0];
   // The id is used up even when the name is refused: ids are never reused.
   int32_t id = ++state.operatorAccount().lastGroupId;
   Group group;
   group.id = id;
-  group.name = args.values[0];
+  group.name = name;
   insertGroup(state.operatorAccount(), std::move(group));
-  saveOperatorChange(state);
+  saveOrUndo(state, [&] {
+    removeGroup(state.operatorAccount(), name);
+    --state.operatorAccount().lastGroupId;
+  });
 }
 
 void addPasswordEntry(ProgramState& state) {
   Arguments args = takeExactly(state, kAddEntryLayout, 5);
-  Group& group = requireGroup(state, args.values[0]);
-  insertEntry(group, PasswordEntry{args.values[1], args.values[2], args.values[3]});
-  saveOperatorChange(state);
+  const std::string& groupName = args.values[0];
+  const std::string& account = args.values[1];
+  insertEntry(requireGroup(state, groupName), PasswordEntry{account, args.values[2], args.values[3]});
+  saveOrUndo(state, [&] { removeEntry(requireGroup(state, groupName), account); });
 }
 
 void deleteGroup(ProgramState& state) {
   Arguments args = takeExactly(state, kDeleteGroupLayout, 2);
-  removeGroup(state.operatorAccount(), args.values[0]);
-  saveOperatorChange(state);
+  Taken<Group> taken = takeGroup(state.operatorAccount(), args.values[0]);
+  saveOrUndo(state, [&] { restoreGroup(state.operatorAccount(), std::move(taken)); });
 }
 
 void deletePasswordEntry(ProgramState& state) {
   Arguments args = takeExactly(state, kDeleteEntryLayout, 3);
-  removeEntry(requireGroup(state, args.values[0]), args.values[1]);
-  saveOperatorChange(state);
+  const std::string& groupName = args.values[0];
+  Taken<PasswordEntry> taken = takeEntry(requireGroup(state, groupName), args.values[1]);
+  saveOrUndo(state, [&] { restoreEntry(requireGroup(state, groupName), std::move(taken)); });
 }
 
 }  // namespace vellumkeep

@@ -82,6 +82,14 @@ inline constexpr char kInitConfigExists[] = "Config.ini 已存在，未做任何
 inline constexpr char kInitPasswordsDiffer[] = "两次输入的密码不一致，未做任何更改。";
 inline constexpr char kInitInputEnded[] = "输入已结束，未做任何更改。";
 inline constexpr char kInitDone[] = "安装完成：已创建 Config.ini 和 root 的数据文件。";
+inline constexpr char kInitRootFilesExist[] =
+    "数据文件夹中已有 root 的文件，未做任何更改。若 Config.ini 已丢失，请运行 "
+    "vellumkeep-init --recover 恢复它。";
+inline constexpr char kInitFolderUnfit[] =
+    "数据文件夹的名称含有双引号或换行，Config.ini 无法记录，未做任何更改。";
+inline constexpr char kInitFolderFailed[] = "无法创建数据文件夹（请确认其上级文件夹存在）：";
+inline constexpr char kInitNothingToRecover[] = "数据文件夹中没有找到任何用户的文件，未做任何更改。";
+inline constexpr char kInitRecovered[] = "已恢复 Config.ini，列出以下用户：";
 
 // About block and banner.
 inline constexpr char kAboutTitle[] = "Vellumkeep 控制台密码管理器";

@@ -8,7 +8,6 @@
 #include "model/charsets.h"
 #include "model/messages.h"
 #include "shell/command_parser.h"
-#include "storage/working_files.h"
 
 namespace vellumkeep {
 
@@ -30,7 +29,6 @@ void runCommandLine(ProgramState& state, std::string_view line) {
   if (state.currentCommandCode == kDeclined) return;
   state.opcodeStack.push_back(state.currentCommandCode);
   executeCommand(state);
-  cleanOperatorWorkingFile(state);
   showResult(state);
 }
 
@@ -45,7 +43,6 @@ void runShell(ProgramState& state) {
       return;
     } catch (const std::runtime_error& error) {
       state.console.err.text(error.what()).endLine().endLine();
-      cleanOperatorWorkingFile(state);
     }
   }
 }

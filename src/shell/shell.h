@@ -1,4 +1,4 @@
-// The shell loop: prompt, read, check, parse, execute, clean up, display, for every line.
+// The shell loop: prompt, read, check, parse, execute, display, for every line.
 #pragma once
 
 #include <string_view>
@@ -11,7 +11,7 @@ namespace vellumkeep {
 // Every runtime error of a line is reported on the error stream and the loop goes on.
 void runShell(ProgramState& state);
 
-// Runs one command line that has been read: check, parse, execute, clean up, display.
+// Runs one command line that has been read: check, parse, execute, display.
 void runCommandLine(ProgramState& state, std::string_view line);
 
 // The four lines written once before the first prompt.

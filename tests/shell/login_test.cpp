@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "model/messages.h"
 #include "session_fixture.h"
 
@@ -11,6 +13,15 @@ namespace {
 class LoginTest : public InstalledSessionTest {
  protected:
   SessionOutput logInAsRoot() { return logInWith(std::string("root\n") + kRootPassword + "\n"); }
+
+  // Login on `input` that may end while login asks again.
+  SessionOutput attempt(const std::string& input) {
+    try {
+      return logInWith(input);
+    } catch (const InputExhausted&) {
+      return {out_.str(), err_.str()};
+    }
+  }
 };
 
 TEST_F(LoginTest, LoginRewritesThePasswordFileWithNewFiller) {
@@ -36,17 +47,34 @@ TEST_F(LoginTest, AdministratorsLoadEveryUserAndUsersOnlyThemselves) {
   EXPECT_EQ(1u, state().registry.users.size());
 }
 
-TEST_F(LoginTest, DamagedUserIsReportedAndItsWorkingFilesRemoved) {
+TEST_F(LoginTest, DamagedUserIsReportedAndTheNextAttemptGoesOn) {
   logInAsRoot();
   run("adduser alice01 alicepw1 simple");
   run("adduser bobby01 bobbypw1 simple");
   restart();
-  removeFile(state().files.passwordFile("alice01"));
-  writeFilePrivately(state().files.workingFile("bobby01"), "left over");
+  std::filesystem::remove(state().files.passwordFile("alice01"));
   SessionOutput result = logInWith("alice01\nalicepw1\nbobby01\nbobbypw1\n");
   EXPECT_EQ(std::string(msg::kCorruptUserData) + "\n", result.err);
   EXPECT_EQ("bobby01", state().operatorName);
-  EXPECT_FALSE(exists("bobby01", ".tmp"));
+}
+
+// A hand-edited Config.ini may list names that break the user-name rules; no path is built
+// of them, so they read outside the data folder never.
+TEST_F(LoginTest, ListedNamesThatBreakTheRulesAreDamage) {
+  logInAsRoot();
+  run("adduser alice01 alicepw1 simple");
+  for (const std::string name : {"../data/alice01", "ali ce", "alice01/", "x"}) {
+    restart();
+    state().registry.names.push_back(name);
+    SessionOutput result = attempt(name + "\nalicepw1\n");
+    EXPECT_EQ(std::string(msg::kCorruptUserData) + "\n", result.err) << name;
+    EXPECT_EQ(nullptr, state().registry.findAccount("alice01")) << name;
+  }
+  // Root's login stops at such a name, as at any damaged user.
+  restart();
+  state().registry.names.insert(state().registry.names.begin() + 1, "../data/alice01");
+  SessionOutput result = logInAsRoot();
+  EXPECT_EQ(std::string(msg::kCorruptUserData) + "\n", result.err);
 }
 
 }  // namespace
