@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <functional>
+#include <utility>
 
 #include "model/messages.h"
 #include "session_fixture.h"
@@ -47,15 +51,44 @@ TEST_F(LoginTest, AdministratorsLoadEveryUserAndUsersOnlyThemselves) {
   EXPECT_EQ(1u, state().registry.users.size());
 }
 
+// Each kind of damage to alice01's files is reported at her login, and the next attempt
+// goes on as usual.
 TEST_F(LoginTest, DamagedUserIsReportedAndTheNextAttemptGoesOn) {
   logInAsRoot();
   run("adduser alice01 alicepw1 simple");
   run("adduser bobby01 bobbypw1 simple");
   restart();
-  std::filesystem::remove(state().files.passwordFile("alice01"));
-  SessionOutput result = logInWith("alice01\nalicepw1\nbobby01\nbobbypw1\n");
-  EXPECT_EQ(std::string(msg::kCorruptUserData) + "\n", result.err);
-  EXPECT_EQ("bobby01", state().operatorName);
+  logInWith("alice01\nalicepw1\n");
+  run("adddir mail");
+  run("addpassword mail web01 secret9 url mail.example.org note primary");
+  const std::string data = state().files.dataFile("alice01");
+  const std::string password = state().files.passwordFile("alice01");
+  const std::string cut = contentsOf(data);
+  using Damage = std::function<void()>;
+  const std::pair<const char*, Damage> damages[] = {
+      {"no password file", [&] { std::filesystem::remove(password); }},
+      {"data file cut short", [&] { std::filesystem::resize_file(data, cut.size() - 40); }},
+      {"a FIFO as data file", [&] { std::filesystem::remove(data), ::mkfifo(data.c_str(), 0600); }},
+      {"a link as password file",
+       [&] {
+         std::filesystem::remove(password);
+         std::filesystem::create_symlink(state().files.passwordFile("bobby01"), password);
+       }},
+  };
+  for (const auto& [what, damage] : damages) {
+    SCOPED_TRACE(what);
+    const std::string savedData = contentsOf(data);
+    const std::string savedPassword = contentsOf(password);
+    restart();
+    damage();
+    SessionOutput result = logInWith("alice01\nalicepw1\nbobby01\nbobbypw1\n");
+    EXPECT_EQ(std::string(msg::kCorruptUserData) + "\n", result.err);
+    EXPECT_EQ("bobby01", state().operatorName);
+    std::filesystem::remove(data);
+    std::filesystem::remove(password);
+    writeFileDurably(fs_, data, savedData);
+    writeFileDurably(fs_, password, savedPassword);
+  }
 }
 
 // A hand-edited Config.ini may list names that break the user-name rules; no path is built

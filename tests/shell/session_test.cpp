@@ -253,6 +253,22 @@ TEST_F(ShellSession, AdduserAsksWhenNothingIsTyped) {
   EXPECT_EQ(failure(msg::kNameTaken), run("addadmin bobby01 secret1").err);
 }
 
+// Files of a name that Config.ini does not list (a lost or hand-edited Config.ini) are
+// someone's data: a new account of that name would overwrite them.
+TEST_F(ShellSession, NewAccountsNeverTakeTheFilesOfAnUnlistedName) {
+  logIn("rooty01", SystemAdministrator);
+  writeFileDurably(fs_, state().files.dataFile("alice01"), "her data");
+  writeFileDurably(fs_, state().files.passwordFile("bobby01"), "his password");
+  for (const char* line : {"adduser alice01 secret1 simple", "addadmin alice01 secret1",
+                           "adduser bobby01 secret1 simple", "addadmin bobby01 secret1"}) {
+    EXPECT_EQ(failure(msg::kNameTaken), run(line).err) << line;
+  }
+  EXPECT_EQ("her data", contentsOf(state().files.dataFile("alice01")));
+  EXPECT_EQ("his password", contentsOf(state().files.passwordFile("bobby01")));
+  EXPECT_FALSE(fileExists(state().files.passwordFile("alice01")));
+  EXPECT_EQ(std::vector<std::string>{"rooty01"}, state().registry.names);
+}
+
 TEST_F(ShellSession, DeletingAccounts) {
   logIn("rooty01", SystemAdministrator);
   run("addadmin admin01 secret1");
