@@ -7,6 +7,7 @@
 #include "model/messages.h"
 #include "model/name_rules.h"
 #include "storage/config_file.h"
+#include "storage/file_io.h"
 #include "storage/file_names.h"
 #include "storage/user_files.h"
 
@@ -29,9 +30,19 @@ void refuseUnfitFolder(FileSystem& fs, const std::string& configPath,
   if (!configCanHold(dataFolder)) throw std::runtime_error(msg::kInitFolderUnfit);
 }
 
-void makeDataFolder(FileSystem& fs, const std::string& dataFolder) {
-  if (dataFolder.empty() || fs.makeFolder(dataFolder)) return;
+[[noreturn]] void throwFolderFailed(const std::string& dataFolder) {
   throw std::runtime_error(std::string(msg::kInitFolderFailed) + dataFolder);
+}
+
+// A data folder that is missing must have a parent to be made in.
+void refuseMissingParent(FileSystem& fs, const std::string& dataFolder) {
+  if (dataFolder.empty() || fs.exists(dataFolder)) return;
+  const std::string parent = folderOf(dataFolder.substr(0, dataFolder.size() - 1));
+  if (!parent.empty() && !fs.exists(parent)) throwFolderFailed(dataFolder);
+}
+
+void makeDataFolder(FileSystem& fs, const std::string& dataFolder) {
+  if (!dataFolder.empty() && !fs.makeFolder(dataFolder)) throwFolderFailed(dataFolder);
 }
 
 // The users whose two files are in the folder, root first, then by name.
@@ -61,6 +72,7 @@ std::string normalizeDataFolder(std::string folder) {
 void checkNewInstallation(FileSystem& fs, const std::string& configPath,
                           const std::string& dataFolder) {
   refuseUnfitFolder(fs, configPath, dataFolder);
+  refuseMissingParent(fs, dataFolder);
   UserFiles files(fs);
   files.dataPath = dataFolder;
   if (files.hasFiles(kRootName)) throw std::runtime_error(msg::kInitRootFilesExist);

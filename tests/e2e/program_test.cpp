@@ -105,6 +105,62 @@ TEST_F(ProgramInit, RefusalsWriteNothing) {
   }
 }
 
+// Refusals that need no password are made before the first question.
+TEST_F(ProgramInit, UnfitFoldersAndRootsFilesAreRefusedBeforeAsking) {
+  struct Case {
+    const char* what;
+    std::string argument;
+    std::string existing;  // a file already there
+    std::string message;
+  };
+  const Case cases[] = {
+      {"a double quote", "da\"ta", "", msg::kInitFolderUnfit},
+      {"a line feed", "da\nta", "", msg::kInitFolderUnfit},
+      {"root's files", "data", "data/root.usrpas", msg::kInitRootFilesExist},
+      {"a missing parent", "no/data", "", std::string(msg::kInitFolderFailed) + "no/data/"},
+  };
+  for (const Case& c : cases) {
+    TempFolder place;
+    Installation installation(place.path());
+    if (!c.existing.empty()) {
+      std::filesystem::create_directories(place.path() + "data");
+      installation.write(c.existing, "someone's");
+    }
+    const std::string input = joinLines({kRootPassword, kRootPassword});
+    ProgramResult result = runProgram(VELLUMKEEP_INIT_PROGRAM, {c.argument}, place.path(), input);
+    EXPECT_EQ(1, result.status) << c.what;
+    EXPECT_EQ(texts_.line(c.message.c_str()), result.err) << c.what;
+    EXPECT_EQ("", result.out) << c.what;  // no question was asked
+    EXPECT_FALSE(fileExists(place.path() + "Config.ini")) << c.what;
+  }
+}
+
+// An empty folder argument is the current folder, which Config.ini names with "".
+TEST_F(ProgramInit, EmptyFolderArgumentIsTheCurrentFolder) {
+  ProgramResult result = runProgram(VELLUMKEEP_INIT_PROGRAM, {""}, folder_.path(),
+                                    joinLines({kRootPassword, kRootPassword}));
+  ASSERT_EQ(0, result.status) << result.err;
+  EXPECT_EQ(configText("", {"root"}), config());
+  EXPECT_TRUE(fileExists(folder_.path() + "root.usr"));
+  EXPECT_EQ(texts_.loggedIn("root"), installation_.runAs("root", kRootPassword, {}).out);
+}
+
+TEST_F(ProgramInit, RecoverWritesALostConfigFromTheUsersFiles) {
+  ASSERT_EQ(0, installation_.create().status);
+  expectSuccesses("root", kRootPassword,
+                  {"adduser alice01 alicepw1 simple", "addadmin adm0001 admpw001"});
+  std::filesystem::remove(folder_.path() + "Config.ini");
+  ProgramResult result =
+      runProgram(VELLUMKEEP_INIT_PROGRAM, {"--recover", "data"}, folder_.path(), "");
+  ASSERT_EQ(0, result.status) << result.err;
+  EXPECT_EQ(texts_.line(msg::kInitRecovered) + "\troot\n\tadm0001\n\talice01\n", result.out);
+  EXPECT_EQ(configText("data/", {"root", "adm0001", "alice01"}), config());
+  EXPECT_EQ(texts_.loggedIn("alice01"), installation_.runAs("alice01", "alicepw1", {}).out);
+  result = runProgram(VELLUMKEEP_INIT_PROGRAM, {"--recover"}, folder_.path(), "");
+  EXPECT_EQ(1, result.status);
+  EXPECT_EQ(texts_.line(msg::kInitConfigExists), result.err);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Login
 

@@ -36,6 +36,7 @@ TEST_F(InstallationTest, RefusedBeforeAnyQuestion) {
   EXPECT_EQ("(no error)", refusal(""));  // the current folder: Config.ini can say so
   EXPECT_EQ(msg::kInitFolderUnfit, refusal("inst/da\"ta/"));
   EXPECT_EQ(msg::kInitFolderUnfit, refusal("inst/da\nta/"));
+  EXPECT_EQ(std::string(msg::kInitFolderFailed) + "no/data/", refusal("no/data/"));
   fs_.makeFolder("inst/data");
   put("inst/data/root.usrpas");
   EXPECT_EQ(msg::kInitRootFilesExist, refusal("inst/data/"));
