@@ -10,17 +10,10 @@ namespace vellumkeep {
 
 namespace {
 
-enum LayoutCode {
-  kAddGroupLayout = 7,
-  kAddEntryLayout = 8,
-  kDeleteGroupLayout = 11,
-  kDeleteEntryLayout = 12
-};
-
-// Takes the arguments, pushes the layout code and checks the count.
-Arguments takeExactly(ProgramState& state, int layout, size_t count) {
+// Takes the arguments, pushes the row's layout code and checks the count.
+Arguments takeExactly(ProgramState& state, const CommandRow& row, size_t count) {
   Arguments args = takeArguments(state);
-  pushResultMarker(state, layout);
+  pushResultMarker(state, row.layout);
   if (args.count != count) throw std::runtime_error(msg::kBadArguments);
   return args;
 }
@@ -33,8 +26,8 @@ Group& requireGroup(ProgramState& state, const std::string& name) {
 
 }  // namespace
 
-void addGroup(ProgramState& state) {
-  Arguments args = takeExactly(state, kAddGroupLayout, 2);
+void addGroup(ProgramState& state, const CommandRow& row) {
+  Arguments args = takeExactly(state, row, 2);
   // The id is used up even when the name is refused: ids are never reused.
   int32_t id = ++state.operatorAccount().lastGroupId;
   Group group;
@@ -44,21 +37,21 @@ void addGroup(ProgramState& state) {
   saveOperatorChange(state);
 }
 
-void addPasswordEntry(ProgramState& state) {
-  Arguments args = takeExactly(state, kAddEntryLayout, 5);
+void addPasswordEntry(ProgramState& state, const CommandRow& row) {
+  Arguments args = takeExactly(state, row, 5);
   Group& group = requireGroup(state, args.values[0]);
   insertEntry(group, PasswordEntry{args.values[1], args.values[2], args.values[3]});
   saveOperatorChange(state);
 }
 
-void deleteGroup(ProgramState& state) {
-  Arguments args = takeExactly(state, kDeleteGroupLayout, 2);
+void deleteGroup(ProgramState& state, const CommandRow& row) {
+  Arguments args = takeExactly(state, row, 2);
   removeGroup(state.operatorAccount(), args.values[0]);
   saveOperatorChange(state);
 }
 
-void deletePasswordEntry(ProgramState& state) {
-  Arguments args = takeExactly(state, kDeleteEntryLayout, 3);
+void deletePasswordEntry(ProgramState& state, const CommandRow& row) {
+  Arguments args = takeExactly(state, row, 3);
   removeEntry(requireGroup(state, args.values[0]), args.values[1]);
   saveOperatorChange(state);
 }
