@@ -10,17 +10,10 @@ namespace vellumkeep {
 
 namespace {
 
-enum LayoutCode {
-  kAddGroupLayout = 7,
-  kAddEntryLayout = 8,
-  kDeleteGroupLayout = 11,
-  kDeleteEntryLayout = 12
-};
-
-// Takes the arguments, pushes the layout code and checks the count.
-Arguments takeExactly(ProgramState& state, int layout, size_t count) {
+// Takes the arguments, pushes the row's layout code and checks the count.
+Arguments takeExactly(ProgramState& state, const CommandRow& row, size_t count) {
   Arguments args = takeArguments(state);
-  pushResultMarker(state, layout);
+  pushResultMarker(state, row.layout);
   if (args.count != count) throw std::runtime_error(msg::kBadArguments);
   return args;
 }
@@ -46,8 +39,8 @@ void saveOrUndo(ProgramState& state, Undo undo) {
 
 }  // namespace
 
-void addGroup(ProgramState& state) {
-  Arguments args = takeExactly(state, kAddGroupLayout, 2);
+void addGroup(ProgramState& state, const CommandRow& row) {
+  Arguments args = takeExactly(state, row, 2);
   const std::string& name = args.values[0];
   // The id is used up even when the name is refused: ids are never reused.
   int32_t id = ++state.operatorAccount().lastGroupId;
@@ -61,22 +54,22 @@ void addGroup(ProgramState& state) {
   });
 }
 
-void addPasswordEntry(ProgramState& state) {
-  Arguments args = takeExactly(state, kAddEntryLayout, 5);
+void addPasswordEntry(ProgramState& state, const CommandRow& row) {
+  Arguments args = takeExactly(state, row, 5);
   const std::string& groupName = args.values[0];
   const std::string& account = args.values[1];
   insertEntry(requireGroup(state, groupName), PasswordEntry{account, args.values[2], args.values[3]});
   saveOrUndo(state, [&] { removeEntry(requireGroup(state, groupName), account); });
 }
 
-void deleteGroup(ProgramState& state) {
-  Arguments args = takeExactly(state, kDeleteGroupLayout, 2);
+void deleteGroup(ProgramState& state, const CommandRow& row) {
+  Arguments args = takeExactly(state, row, 2);
   Taken<Group> taken = takeGroup(state.operatorAccount(), args.values[0]);
   saveOrUndo(state, [&] { restoreGroup(state.operatorAccount(), std::move(taken)); });
 }
 
-void deletePasswordEntry(ProgramState& state) {
-  Arguments args = takeExactly(state, kDeleteEntryLayout, 3);
+void deletePasswordEntry(ProgramState& state, const CommandRow& row) {
+  Arguments args = takeExactly(state, row, 3);
   const std::string& groupName = args.values[0];
   Taken<PasswordEntry> taken = takeEntry(requireGroup(state, groupName), args.values[1]);
   saveOrUndo(state, [&] { restoreEntry(requireGroup(state, groupName), std::move(taken)); });

@@ -1,0 +1,96 @@
+#include "shell/command_table.h"
+
+#include <iterator>
+
+#include "exec/account_operations.h"
+#include "exec/group_operations.h"
+#include "exec/query_operations.h"
+#include "model/messages.h"
+
+namespace vellumkeep {
+
+namespace {
+
+// The roles that keep credentials, that manage users, and that manage administrators.
+constexpr int32_t kDataKeepers = User | SuperAdministrator;
+constexpr int32_t kUserManagers = SuperAdministrator | SystemAdministrator | Administrator;
+constexpr int32_t kAdminManagers = SuperAdministrator | SystemAdministrator;
+
+// DO NOT CHANGE the codes, masks and layouts of the first fifteen rows: they are the command
+// language that operators and their scripts know.
+constexpr CommandRow kRows[] = {
+    {"dir", 0, kDataKeepers, ParseForm::kPlainWords, queryGroups, kGroupsLayout,
+     ResultView::kGroups, nullptr, nullptr},
+    {"seach", 1, kDataKeepers, ParseForm::kPlainWords, searchEntries, kSearchLayout,
+     ResultView::kSearchHits, nullptr, nullptr},
+    {"password", 2, kDataKeepers, ParseForm::kPlainWords, queryEntry, kEntryLayout,
+     ResultView::kEntry, nullptr, nullptr},
+    {"user", 3, kUserManagers, ParseForm::kNoArguments, queryUsers, kUsersLayout,
+     ResultView::kUsers, nullptr, nullptr},
+    {"mode", 4, kEveryRole, ParseForm::kPlainWords, queryModes, kModesLayout, ResultView::kModes,
+     nullptr, nullptr},
+    {"addadmin", 5, kAdminManagers, ParseForm::kNewAccount, addAdmin, kAddAdminLayout,
+     ResultView::kSuccess, nullptr, nullptr},
+    {"adduser", 6, kUserManagers, ParseForm::kNewAccountMode, addUser, kAddUserLayout,
+     ResultView::kSuccess, nullptr, nullptr},
+    {"adddir", 7, kDataKeepers, ParseForm::kNewGroup, addGroup, kAddGroupLayout,
+     ResultView::kSuccess, nullptr, nullptr},
+    {"addpassword", 8, kDataKeepers, ParseForm::kNewEntry, addPasswordEntry, kAddEntryLayout,
+     ResultView::kSuccess, nullptr, nullptr},
+    {"deladmin", 9, kAdminManagers, ParseForm::kDeletion, deleteAccount, kDeleteAdminLayout,
+     ResultView::kSuccess, nullptr, msg::kConfirmDeleteAdmin},
+    {"deluser", 10, kUserManagers, ParseForm::kDeletion, deleteAccount, kDeleteUserLayout,
+     ResultView::kSuccess, msg::kWarnDeleteUser, msg::kConfirmDeleteUser},
+    {"deldir", 11, kDataKeepers, ParseForm::kDeletion, deleteGroup, kDeleteGroupLayout,
+     ResultView::kSuccess, msg::kWarnDeleteGroup, msg::kConfirmDeleteGroup},
+    {"delpassword", 12, kDataKeepers, ParseForm::kDeletion, deletePasswordEntry, kDeleteEntryLayout,
+     ResultView::kSuccess, nullptr, msg::kConfirmDeleteEntry},
+    {"setmode", 13, User, ParseForm::kTextWords, setMode, kOwnAccountLayout, ResultView::kSuccess,
+     nullptr, nullptr},
+    {"setpassword", 14, kUserManagers, ParseForm::kNewPassword, setPassword, kOwnAccountLayout,
+     ResultView::kSuccess, nullptr, nullptr},
+};
+
+static_assert(std::size(kRows) == kCommandCount, "kCommandCount counts the rows");
+
+constexpr bool sameWord(const char* a, const char* b) {
+  while (*a != '\0' && *a == *b) ++a, ++b;
+  return *a == *b;
+}
+
+// Row i has code i, every word is its own, every row can run and be used by some role, and
+// every deletion has its question.
+constexpr bool rowsAreConsistent() {
+  for (size_t i = 0; i < std::size(kRows); ++i) {
+    const CommandRow& row = kRows[i];
+    if (row.code != static_cast<CommandCode>(i) || row.operation == nullptr) return false;
+    if ((row.mask & kEveryRole) == 0 || (row.mask & ~kEveryRole) != 0) return false;
+    if ((row.form == ParseForm::kDeletion) != (row.question != nullptr)) return false;
+    for (size_t j = 0; j < i; ++j) {
+      if (sameWord(kRows[j].word, row.word)) return false;
+    }
+  }
+  return true;
+}
+
+static_assert(rowsAreConsistent(), "codes, words, masks and questions of the command table");
+
+}  // namespace
+
+CommandRows commandRows() {
+  return CommandRows(kRows, std::size(kRows));
+}
+
+const CommandRow* findCommand(std::string_view word) {
+  for (const CommandRow& row : kRows) {
+    if (word == row.word) return &row;
+  }
+  return nullptr;
+}
+
+const CommandRow* commandRow(CommandCode code) {
+  if (code < 0 || static_cast<size_t>(code) >= std::size(kRows)) return nullptr;
+  return &kRows[code];
+}
+
+}  // namespace vellumkeep
