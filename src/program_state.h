@@ -28,6 +28,7 @@ struct ProgramState {
   std::string operatorName = kSystemName;
   UserAccount scratchAccount;  // transfer record between memory and the working file
   UserFiles files;             // the data folder and the coding table
+  bool endRequested = false;   // set by exit and quit; the shell loop ends after the line
 };
 
 }  // namespace vellumkeep

@@ -136,6 +136,8 @@ CommandCode parseForm(ProgramState& state, const CommandRow& row) {
       break;
     case ParseForm::kNoArguments:
       break;
+    case ParseForm::kEnd:
+      return row.code;
     case ParseForm::kNewAccount:
     case ParseForm::kNewAccountMode:
       return parseNewAccount(state, row);

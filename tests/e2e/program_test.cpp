@@ -275,6 +275,18 @@ TEST_F(ProgramSession, AdministratorManagesUsersAndOwnPassword) {
             result.out);
 }
 
+TEST_F(ProgramSession, ExitAndQuitEndTheProgramWithZero) {
+  for (const char* word : {"exit", "quit"}) {
+    ProgramResult result =
+        installation_.runAs("root", kRootPassword, {word, "adduser alice01 alicepw1 simple"});
+    EXPECT_EQ(0, result.status) << word;
+    EXPECT_EQ("", result.err) << word;
+    EXPECT_EQ(texts_.loggedIn("root") + "\n", result.out) << word;
+    EXPECT_EQ(configText("data/", {"root"}), config()) << word;
+    EXPECT_EQ(Names{}, installation_.leftovers()) << word;
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Damaged user files
 

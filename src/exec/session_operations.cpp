@@ -1,0 +1,33 @@
+#include "exec/session_operations.h"
+
+#include <stdexcept>
+
+#include "exec/executor.h"
+#include "model/messages.h"
+
+namespace vellumkeep {
+
+void describeCommands(ProgramState& state, const CommandRow& row) {
+  Arguments args = takeArguments(state);
+  if (args.count > 2) throw std::runtime_error(msg::kBadArguments);
+  if (args.count == 2) {
+    const CommandRow* described = findCommand(args.values[0]);
+    if (!described) throw std::runtime_error(msg::kUnknownCommand);
+    pushResultMarker(state, kCommandHelpLayout);
+    pushRow(state, described->word);
+    return;
+  }
+  pushResultMarker(state, row.layout);
+  const int32_t role = state.operatorAccount().role;
+  for (const CommandRow& each : commandRows()) {
+    if (mayUse(role, each)) pushRow(state, each.word);
+  }
+}
+
+void endSession(ProgramState& state, const CommandRow& row) {
+  takeArguments(state);
+  pushResultMarker(state, row.layout);
+  state.endRequested = true;
+}
+
+}  // namespace vellumkeep

@@ -1,0 +1,116 @@
+// help, exit and quit through the shell loop.
+#include "exec/session_operations.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "model/messages.h"
+#include "session_fixture.h"
+
+namespace vellumkeep {
+namespace {
+
+using Words = std::vector<std::string>;
+
+class SessionOperations : public SessionTest {
+ protected:
+  // The command words of help's list, in the order shown.
+  Words listedWords(const std::string& out) {
+    Words words;
+    std::istringstream lines(out);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(msg::kHelpHeading, line);
+    while (std::getline(lines, line) && line.rfind("  ", 0) == 0) {
+      words.push_back(line.substr(2, line.find(' ', 2) - 2));
+    }
+    EXPECT_EQ(msg::kHelpFooter, line);
+    return words;
+  }
+};
+
+TEST_F(SessionOperations, HelpListsTheCommandsOfTheOperatorsRole) {
+  struct Case {
+    const char* name;
+    int32_t role;
+    Words words;
+  } cases[] = {
+      {"alice01",
+       User,
+       {"dir", "seach", "password", "mode", "adddir", "addpassword", "deldir", "delpassword",
+        "setmode", "help", "exit", "quit"}},
+      {"admin01",
+       Administrator,
+       {"user", "mode", "adduser", "deluser", "setpassword", "help", "exit", "quit"}},
+      {"rooty01",
+       SystemAdministrator,
+       {"user", "mode", "addadmin", "adduser", "deladmin", "deluser", "setpassword", "help", "exit",
+        "quit"}},
+  };
+  for (const Case& c : cases) {
+    logIn(c.name, c.role);
+    SessionOutput result = run("help");
+    EXPECT_EQ("", result.err) << c.name;
+    EXPECT_EQ(c.words, listedWords(result.out)) << c.name;
+  }
+}
+
+TEST_F(SessionOperations, HelpWithAWordShowsThatCommandInFull) {
+  logIn("alice01", User);
+  // Also a command the Operator may not use.
+  EXPECT_EQ(std::string(msg::kHelpUsageLabel) + "deluser " + msg::kHelpDeluser.synopsis + "\n" +
+                msg::kHelpDeluser.details + "\n" + msg::kHelpConfirmLabel + "\n  " +
+                msg::kWarnDeleteUser + "\n  " + msg::kConfirmDeleteUser + "\n" +
+                msg::kHelpRolesLabel + msg::kRoleSuperAdministrator + msg::kHelpRoleSeparator +
+                msg::kRoleSystemAdministrator + msg::kHelpRoleSeparator + msg::kRoleAdministrator +
+                "\n" + msg::kHelpExampleLabel + "deluser alice01\n\n",
+            run("help deluser").out);
+  EXPECT_EQ(std::string(msg::kHelpUsageLabel) + "exit\n" + msg::kHelpExit.details + "\n" +
+                msg::kHelpRolesLabel + msg::kRoleSuperAdministrator + msg::kHelpRoleSeparator +
+                msg::kRoleSystemAdministrator + msg::kHelpRoleSeparator + msg::kRoleAdministrator +
+                msg::kHelpRoleSeparator + msg::kRoleUser + "\n" + msg::kHelpExampleLabel +
+                "exit\n\n",
+            run("help exit").out);
+}
+
+TEST_F(SessionOperations, HelpRefusesUnknownWordsAndSecondWords) {
+  logIn("alice01", User);
+  struct Case {
+    const char* line;
+    const char* message;
+  } cases[] = {
+      {"help Dir", msg::kUnknownCommand},
+      {"help search", msg::kUnknownCommand},
+      {"help dir seach", msg::kBadArguments},
+  };
+  for (const Case& c : cases) {
+    SessionOutput result = run(c.line);
+    EXPECT_EQ(failure(c.message), result.err) << c.line;
+    EXPECT_EQ("", result.out) << c.line;
+  }
+}
+
+TEST_F(SessionOperations, ExitAndQuitEndTheLoopAfterTheirLine) {
+  for (const char* line : {"exit", "quit", "exit now", "quit\tnow"}) {
+    state().endRequested = false;
+    logIn("alice01", User);
+    SessionOutput result = session(std::string(line) + "\nadddir mail\n");
+    EXPECT_EQ("System\\alice01>\n", result.out) << line;
+    EXPECT_EQ("", result.err) << line;
+    EXPECT_TRUE(state().operatorAccount().groups.empty()) << line;
+  }
+}
+
+// An administrator that deleted its own account can still end the session.
+TEST_F(SessionOperations, ExitNeedsNoAccount) {
+  logIn("admin01", Administrator);
+  SessionOutput result = session("deluser admin01\ny\nhelp\nexit\nmode\n");
+  EXPECT_EQ(failure(msg::kOperatorMissing), result.err);
+  EXPECT_TRUE(state().endRequested);
+}
+
+}  // namespace
+}  // namespace vellumkeep
