@@ -1,4 +1,5 @@
 // The program's entry: connects the console, reads Config.ini, logs in and runs the shell.
+#include <sodium.h>
 #include <unistd.h>
 
 #include <exception>
@@ -27,6 +28,10 @@ int main() {
   Console console(std::cin, std::cout, encodingFor(STDOUT_FILENO), std::cerr,
                   encodingFor(STDERR_FILENO), isTerminal(STDIN_FILENO));
   console.setOutputIsTerminal(isTerminal(STDOUT_FILENO));
+  if (sodium_init() < 0) {
+    console.err.text(msg::kRandomUnavailable).endLine();
+    return 1;
+  }
   InstanceLock lock(kLockPath);
   if (lock.result() != InstanceLock::Result::kAcquired) {
     bool busy = lock.result() == InstanceLock::Result::kHeldElsewhere;

@@ -127,6 +127,13 @@ void printHelp(ProgramState& state) {
   }
 }
 
+// Shown once: it is stored nowhere.
+void printGeneratedPassword(ProgramState& state) {
+  Listing listing = takeListing(state);
+  if (listing.layout != kGeneratedPasswordLayout) return;
+  while (!listing.done()) state.console.out.data(listing.take()).endLine();
+}
+
 void showView(ProgramState& state, ResultView view) {
   switch (view) {
     case ResultView::kModes:
@@ -149,6 +156,9 @@ void showView(ProgramState& state, ResultView view) {
       break;
     case ResultView::kHelp:
       printHelp(state);
+      break;
+    case ResultView::kPassword:
+      printGeneratedPassword(state);
       break;
     case ResultView::kNothing:
       break;

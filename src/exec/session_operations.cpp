@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "exec/executor.h"
+#include "exec/password_generator.h"
 #include "model/messages.h"
 
 namespace vellumkeep {
@@ -28,6 +29,15 @@ void endSession(ProgramState& state, const CommandRow& row) {
   takeArguments(state);
   pushResultMarker(state, row.layout);
   state.endRequested = true;
+}
+
+void generatePassword(ProgramState& state, const CommandRow& row) {
+  Arguments args = takeArguments(state);
+  pushResultMarker(state, row.layout);
+  if (args.count > 2) throw std::runtime_error(msg::kBadArguments);
+  size_t length = args.count == 2 ? generatedLength(args.values[0]) : kDefaultGeneratedLength;
+  startSodium();
+  pushRow(state, drawPassword(length, secureUniform));
 }
 
 }  // namespace vellumkeep

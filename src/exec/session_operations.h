@@ -1,4 +1,4 @@
-// The commands that touch no stored data: help, and ending the session.
+// The commands that touch no stored data: help, ending the session, and new passwords.
 #pragma once
 
 #include "program_state.h"
@@ -13,5 +13,9 @@ void describeCommands(ProgramState& state, const CommandRow& row);
 
 // exit, quit: asks the shell loop to end after this line.
 void endSession(ProgramState& state, const CommandRow& row);
+
+// genpassword [LENGTH]: pushes one random password of LENGTH (default 20) text bytes. Throws
+// "密码长度应为8到64之间的数字!" for another LENGTH and "参数异常!" for a second argument.
+void generatePassword(ProgramState& state, const CommandRow& row);
 
 }  // namespace vellumkeep

@@ -25,6 +25,8 @@ inline constexpr char kMissingArgument[] = "缺少参数!";
 inline constexpr char kStackError[] = "数据栈错误!";
 inline constexpr char kIllegalOperation[] = "非法操作!";
 inline constexpr char kDirectoryError[] = "目录错误!";
+inline constexpr char kBadGeneratedLength[] = "密码长度应为8到64之间的数字!";
+inline constexpr char kRandomUnavailable[] = "无法获取安全的随机数!";
 
 // Password store.
 inline constexpr char kGroupMissing[] = "分组不存在!";
@@ -150,6 +152,12 @@ inline constexpr CommandHelp kHelpHelp = {
     "help addpassword"};
 inline constexpr CommandHelp kHelpExit = {"", "退出程序", "结束本次会话并退出程序（同 quit）。",
                                           "exit"};
+inline constexpr CommandHelp kHelpGenpassword = {
+    "[长度]", "生成一个随机密码",
+    "生成一个随机密码，长度为 8 到 64，默认 20。密码由字母、数字、下划线和符号\n"
+    "@.~!#$%^&*()-=+/ 组成，至少含一个小写字母、一个大写字母、一个数字和一个符号。\n"
+    "密码只显示这一次，不会保存；可以原样用于 addpassword。",
+    "genpassword 16"};
 inline constexpr CommandHelp kHelpQuit = {"", "退出程序", "结束本次会话并退出程序（同 exit）。",
                                           "quit"};
 

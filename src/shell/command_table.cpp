@@ -56,6 +56,8 @@ constexpr CommandRow kRows[] = {
      nullptr, msg::kHelpExit},
     {"quit", 17, kEveryRole, ParseForm::kEnd, endSession, kEndLayout, ResultView::kNothing, nullptr,
      nullptr, msg::kHelpQuit},
+    {"genpassword", 18, kDataKeepers, ParseForm::kPlainWords, generatePassword,
+     kGeneratedPasswordLayout, ResultView::kPassword, nullptr, nullptr, msg::kHelpGenpassword},
 };
 
 static_assert(std::size(kRows) == kCommandCount, "kCommandCount counts the rows");

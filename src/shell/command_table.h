@@ -41,6 +41,7 @@ enum LayoutCode : int32_t {
   kHelpLayout = 15,         // help alone: the commands the Operator may use
   kCommandHelpLayout = 16,  // help WORD
   kEndLayout = 17,          // exit, quit
+  kGeneratedPasswordLayout = 18,
 };
 
 // How the parser reads the words after the command word.
@@ -65,9 +66,10 @@ enum class ResultView {
   kSearchHits,
   kEntry,
   kUsers,
-  kSuccess,  // the success line
-  kHelp,     // the list of commands, or one command in full
-  kNothing,  // only the empty line that follows every result
+  kSuccess,   // the success line
+  kHelp,      // the list of commands, or one command in full
+  kPassword,  // a generated password
+  kNothing,   // only the empty line that follows every result
 };
 
 // Role bits, as the masks are written.
@@ -100,7 +102,7 @@ class CommandRows {
   size_t count_;
 };
 
-inline constexpr size_t kCommandCount = 18;
+inline constexpr size_t kCommandCount = 19;
 
 // Every command; row i has code i.
 CommandRows commandRows();

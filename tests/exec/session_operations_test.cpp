@@ -1,4 +1,4 @@
-// help, exit and quit through the shell loop.
+// help, exit, quit and genpassword through the shell loop.
 #include "exec/session_operations.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "exec/password_generator.h"
+#include "model/charsets.h"
 #include "model/messages.h"
 #include "session_fixture.h"
 
@@ -41,7 +43,7 @@ TEST_F(SessionOperations, HelpListsTheCommandsOfTheOperatorsRole) {
       {"alice01",
        User,
        {"dir", "seach", "password", "mode", "adddir", "addpassword", "deldir", "delpassword",
-        "setmode", "help", "exit", "quit"}},
+        "setmode", "help", "exit", "quit", "genpassword"}},
       {"admin01",
        Administrator,
        {"user", "mode", "adduser", "deluser", "setpassword", "help", "exit", "quit"}},
@@ -110,6 +112,64 @@ TEST_F(SessionOperations, ExitNeedsNoAccount) {
   SessionOutput result = session("deluser admin01\ny\nhelp\nexit\nmode\n");
   EXPECT_EQ(failure(msg::kOperatorMissing), result.err);
   EXPECT_TRUE(state().endRequested);
+}
+
+// The password alone on its line, then the empty line.
+std::string generated(const SessionOutput& result) {
+  EXPECT_EQ("", result.err);
+  EXPECT_GE(result.out.size(), 2u);
+  EXPECT_EQ("\n\n", result.out.substr(result.out.size() - 2));
+  return result.out.substr(0, result.out.size() - 2);
+}
+
+TEST_F(SessionOperations, GenpasswordShowsOnePasswordOfTheAskedLength) {
+  logIn("alice01", User);
+  struct Case {
+    const char* line;
+    size_t length;
+  } cases[] = {{"genpassword", 20}, {"genpassword 8", 8}, {"genpassword 64", 64}};
+  for (const Case& c : cases) {
+    std::string password = generated(run(c.line));
+    EXPECT_EQ(c.length, password.size()) << c.line;
+    EXPECT_TRUE(consistsOf(password, kTextCharset)) << password;
+    EXPECT_TRUE(holdsEveryKind(password)) << password;
+  }
+  EXPECT_NE(generated(run("genpassword")), generated(run("genpassword")));
+}
+
+TEST_F(SessionOperations, GenpasswordIsStoredNowhereAndAddpasswordTakesIt) {
+  logIn("alice01", User);
+  run("adddir mail");
+  const std::string before = contentsOf(state().files.dataPath + "alice01.usr");
+  const std::string password = generated(run("genpassword 12"));
+  EXPECT_EQ(before, contentsOf(state().files.dataPath + "alice01.usr"));
+  EXPECT_EQ(ok(), run("addpassword mail me " + password).out);
+  EXPECT_EQ(
+      std::string(msg::kEntryAccount) + "\tme\n" + msg::kEntryPassword + "\t" + password + "\n\n",
+      run("password mail me").out);
+}
+
+TEST_F(SessionOperations, GenpasswordRefusals) {
+  logIn("admin01", Administrator);
+  logIn("alice01", User);
+  struct Case {
+    const char* operatorName;
+    const char* line;
+    const char* message;
+  } cases[] = {
+      {"alice01", "genpassword 7", msg::kBadGeneratedLength},
+      {"alice01", "genpassword 65", msg::kBadGeneratedLength},
+      {"alice01", "genpassword twenty", msg::kBadGeneratedLength},
+      {"alice01", "genpassword a\\b", msg::kBadGeneratedLength},
+      {"alice01", "genpassword 8 9", msg::kBadArguments},
+      {"admin01", "genpassword", msg::kNoPermission},
+  };
+  for (const Case& c : cases) {
+    state().operatorName = c.operatorName;
+    SessionOutput result = run(c.line);
+    EXPECT_EQ(failure(c.message), result.err) << c.line;
+    EXPECT_EQ("", result.out) << c.line;
+  }
 }
 
 }  // namespace
