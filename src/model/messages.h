@@ -162,8 +162,35 @@ inline constexpr CommandHelp kHelpQuit = {"", "退出程序", "结束本次会�
                                           "quit"};
 
 // Start-up.
+inline constexpr char kNoConfig[] =
+    "当前文件夹中没有 Config.ini。请先在此运行 vellumkeep-init 创建安装。";
 inline constexpr char kInstallationBusy[] = "另一个 Vellumkeep 进程正在使用此安装，请先结束它。";
 inline constexpr char kInstallationUnlockable[] = "无法锁定此安装（Config.ini.lock），程序未启动。";
+
+// The programs' arguments. A refusal is followed by the argument concerned.
+inline constexpr char kProgramUsage[] = "用法: vellumkeep [-h|--help] [-V|--version]";
+inline constexpr char kProgramHelp[] =
+    "在当前文件夹的安装中启动 Vellumkeep：读取 Config.ini，登录后在提示符下输入命令，\n"
+    "help 列出可用的命令，exit 或 quit 退出。\n"
+    "  -h, --help     显示本说明并退出\n"
+    "  -V, --version  显示版本并退出";
+inline constexpr char kInitUsage[] =
+    "用法: vellumkeep-init [--mode simple|strong] [DATA_FOLDER]\n"
+    "      vellumkeep-init --recover [DATA_FOLDER]";
+inline constexpr char kInitHelp[] =
+    "在当前文件夹中创建新的安装：Config.ini、数据文件夹 DATA_FOLDER（默认 data/，\n"
+    "权限 0700）和 root 的文件；root 的密码询问两次。Config.ini 已存在时不做任何更改。\n"
+    "  --mode MODE    root 的数据文件的加密模式：simple 或 strong\n"
+    "  --recover      恢复 DATA_FOLDER 中已有的安装\n"
+    "  -h, --help     显示本说明并退出\n"
+    "  -V, --version  显示版本并退出";
+inline constexpr char kArgumentUnknown[] = "无法识别的选项: ";
+inline constexpr char kArgumentExtra[] = "多余的参数: ";
+inline constexpr char kArgumentValueMissing[] = "选项缺少值: ";
+inline constexpr char kArgumentBadMode[] = "不支持的加密模式: ";
+inline constexpr char kArgumentConflict[] = "不能同时使用的选项: ";
+inline constexpr char kArgumentEmptyFolder[] = "数据文件夹的名称不能为空";
+inline constexpr char kInitOptionUnavailable[] = "此版本尚不支持该选项，未做任何更改: ";
 
 // The first-account tool.
 inline constexpr char kInitAskPassword[] = "请输入root的密码: ";

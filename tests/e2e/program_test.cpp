@@ -12,6 +12,7 @@
 
 #include "e2e/installation.h"
 #include "model/messages.h"
+#include "program_arguments.h"
 
 namespace vellumkeep {
 namespace {
@@ -103,6 +104,101 @@ TEST_F(ProgramInit, RefusalsWriteNothing) {
     EXPECT_EQ(c.config.empty() ? Names{} : Names{"Config.ini"}, installation.entries("")) << c.what;
     EXPECT_EQ(c.config, installation.read("Config.ini")) << c.what;
   }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Arguments, and a folder without an installation
+
+class ProgramStart : public ProgramTest {
+ protected:
+  void SetUp() override {}  // no installation: nothing may appear in the folder
+
+  ProgramResult start(const char* program, const Names& args) {
+    return runProgram(program, args, folder_.path(), joinLines({kRootPassword, kRootPassword}));
+  }
+  std::string refusal(const char* problem, const std::string& offending, const char* usage) {
+    return texts_.gbk(problem) + offending + "\n" + texts_.line(usage);
+  }
+};
+
+TEST_F(ProgramStart, HelpAndVersionAnswerAndTouchNothing) {
+  const std::string programHelp = texts_.line(msg::kProgramUsage) + texts_.line(msg::kProgramHelp);
+  const std::string initHelp = texts_.line(msg::kInitUsage) + texts_.line(msg::kInitHelp);
+  struct Case {
+    const char* program;
+    Names args;
+    std::string out;
+  } cases[] = {
+      {VELLUMKEEP_PROGRAM, {"--help"}, programHelp},
+      {VELLUMKEEP_PROGRAM, {"-h"}, programHelp},
+      {VELLUMKEEP_PROGRAM, {"--version"}, versionLine("vellumkeep") + "\n"},
+      {VELLUMKEEP_PROGRAM, {"-V"}, versionLine("vellumkeep") + "\n"},
+      {VELLUMKEEP_INIT_PROGRAM, {"--help"}, initHelp},
+      {VELLUMKEEP_INIT_PROGRAM, {"-h"}, initHelp},
+      {VELLUMKEEP_INIT_PROGRAM, {"vault", "--help"}, initHelp},
+      {VELLUMKEEP_INIT_PROGRAM, {"--version"}, versionLine("vellumkeep-init") + "\n"},
+      {VELLUMKEEP_INIT_PROGRAM, {"-V"}, versionLine("vellumkeep-init") + "\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.program) + " " + c.args[0]);
+    ProgramResult result = start(c.program, c.args);
+    EXPECT_EQ(0, result.status);
+    EXPECT_EQ(c.out, result.out);
+    EXPECT_EQ("", result.err);
+    EXPECT_EQ(Names{}, installation_.entries(""));
+  }
+}
+
+TEST_F(ProgramStart, RefusedArgumentsExitWithTwoAndTouchNothing) {
+  struct Case {
+    const char* program;
+    Names args;
+    std::string err;
+  } cases[] = {
+      {VELLUMKEEP_PROGRAM,
+       {"--bogus"},
+       refusal(msg::kArgumentUnknown, "--bogus", msg::kProgramUsage)},
+      {VELLUMKEEP_PROGRAM, {"data"}, refusal(msg::kArgumentExtra, "data", msg::kProgramUsage)},
+      {VELLUMKEEP_INIT_PROGRAM, {"-x"}, refusal(msg::kArgumentUnknown, "-x", msg::kInitUsage)},
+      {VELLUMKEEP_INIT_PROGRAM, {"a", "b"}, refusal(msg::kArgumentExtra, "b", msg::kInitUsage)},
+      {VELLUMKEEP_INIT_PROGRAM,
+       {"--mode"},
+       refusal(msg::kArgumentValueMissing, "--mode", msg::kInitUsage)},
+      {VELLUMKEEP_INIT_PROGRAM,
+       {"--mode", "plain"},
+       refusal(msg::kArgumentBadMode, "plain", msg::kInitUsage)},
+      {VELLUMKEEP_INIT_PROGRAM, {""}, refusal(msg::kArgumentEmptyFolder, "", msg::kInitUsage)},
+      {VELLUMKEEP_INIT_PROGRAM,
+       {"--recover"},
+       texts_.gbk(msg::kInitOptionUnavailable) + "--recover\n"},
+      {VELLUMKEEP_INIT_PROGRAM,
+       {"--mode", "strong", "vault"},
+       texts_.gbk(msg::kInitOptionUnavailable) + "--mode strong\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.program) + " " + c.args[0]);
+    ProgramResult result = start(c.program, c.args);
+    EXPECT_EQ(2, result.status);
+    EXPECT_EQ("", result.out);
+    EXPECT_EQ(c.err, result.err);
+    EXPECT_EQ(Names{}, installation_.entries(""));
+  }
+}
+
+TEST_F(ProgramStart, InitTakesModeSimpleAndAFolder) {
+  ProgramResult result = start(VELLUMKEEP_INIT_PROGRAM, {"--mode", "simple", "vault"});
+  EXPECT_EQ(0, result.status) << result.err;
+  EXPECT_EQ(configText("vault/", {"root"}), config());
+  EXPECT_EQ((Names{"root.usr", "root.usrpas"}), installation_.entries("vault"));
+}
+
+// Without Config.ini no login could ever succeed: the program says so at once.
+TEST_F(ProgramStart, FolderWithoutConfigIsRefusedAndLeftAlone) {
+  ProgramResult result = installation_.runAs("root", kRootPassword, {"user"});
+  EXPECT_EQ(1, result.status);
+  EXPECT_EQ(texts_.line(msg::kNoConfig), result.err);
+  EXPECT_EQ("", result.out);
+  EXPECT_EQ(Names{}, installation_.entries(""));
 }
 
 // ---------------------------------------------------------------------------------------------
