@@ -67,14 +67,14 @@ constexpr bool sameWord(const char* a, const char* b) {
   return *a == *b;
 }
 
-// Row i has code i, every word is its own, every row can run and be used by some role, and
-// every deletion has its question.
+// Row i has code i, every word is its own, and every row can be used by some role. (That every
+// row has an operation and every deletion its question is tested instead: a sanitizer build
+// does not compare addresses with null in a constant expression.)
 constexpr bool rowsAreConsistent() {
   for (size_t i = 0; i < std::size(kRows); ++i) {
     const CommandRow& row = kRows[i];
-    if (row.code != static_cast<CommandCode>(i) || row.operation == nullptr) return false;
+    if (row.code != static_cast<CommandCode>(i)) return false;
     if ((row.mask & kEveryRole) == 0 || (row.mask & ~kEveryRole) != 0) return false;
-    if ((row.form == ParseForm::kDeletion) != (row.question != nullptr)) return false;
     for (size_t j = 0; j < i; ++j) {
       if (sameWord(kRows[j].word, row.word)) return false;
     }
@@ -82,7 +82,7 @@ constexpr bool rowsAreConsistent() {
   return true;
 }
 
-static_assert(rowsAreConsistent(), "codes, words, masks and questions of the command table");
+static_assert(rowsAreConsistent(), "codes, words and masks of the command table");
 
 }  // namespace
 
