@@ -70,12 +70,6 @@ TEST_F(SessionOperations, HelpWithAWordShowsThatCommandInFull) {
                 msg::kRoleSystemAdministrator + msg::kHelpRoleSeparator + msg::kRoleAdministrator +
                 "\n" + msg::kHelpExampleLabel + "deluser alice01\n\n",
             run("help deluser").out);
-  EXPECT_EQ(std::string(msg::kHelpUsageLabel) + "exit\n" + msg::kHelpExit.details + "\n" +
-                msg::kHelpRolesLabel + msg::kRoleSuperAdministrator + msg::kHelpRoleSeparator +
-                msg::kRoleSystemAdministrator + msg::kHelpRoleSeparator + msg::kRoleAdministrator +
-                msg::kHelpRoleSeparator + msg::kRoleUser + "\n" + msg::kHelpExampleLabel +
-                "exit\n\n",
-            run("help exit").out);
 }
 
 TEST_F(SessionOperations, HelpRefusesUnknownWordsAndSecondWords) {
