@@ -1,12 +1,12 @@
-// vellumkeep-init [DATA_FOLDER]: creates a new installation in the current folder, asking
-// twice for root's password. vellumkeep-init --recover [DATA_FOLDER]: writes a lost
-// Config.ini anew from the users' files in the data folder.
+// vellumkeep-init: creates a new installation in the current folder, asking twice for root's
+// password, or (--recover) writes a lost Config.ini anew from the users' files in the data
+// folder. Its arguments are read by parseInitArguments.
 #include <unistd.h>
 
-#include <cstring>
 #include <iostream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "model/messages.h"
 #include "model/user_account.h"
@@ -14,6 +14,7 @@
 #include "platform/instance_lock.h"
 #include "platform/posix_file_system.h"
 #include "platform/terminal.h"
+#include "program_arguments.h"
 #include "storage/installation.h"
 
 namespace {
@@ -27,7 +28,7 @@ int recover(Console& console, FileSystem& fs, const std::string& folder) {
   std::vector<std::string> users = recoverInstallation(fs, kConfigPath, folder);
   console.out.text(msg::kInitRecovered).endLine();
   for (const std::string& user : users) console.out.data("\t").data(user).endLine();
-  return 0;
+  return kExitSuccess;
 }
 
 int install(Console& console, FileSystem& fs, const std::string& folder, int32_t mode) {
@@ -39,7 +40,28 @@ int install(Console& console, FileSystem& fs, const std::string& folder, int32_t
   if (console.readSecretLine() != password) throw std::runtime_error(msg::kInitPasswordsDiffer);
   createInstallation(fs, kConfigPath, folder, password, mode);
   console.out.text(msg::kInitDone).endLine();
-  return 0;
+  return kExitSuccess;
+}
+
+// Refuses what this build cannot do yet, before anything is asked or written.
+int refuseUnavailable(Console& console, const std::string& option) {
+  console.err.text(msg::kInitOptionUnavailable).data(option).endLine();
+  return kExitUsage;
+}
+
+// Carries out what the options ask for; status 1 with the message when it is refused.
+int initialize(Console& console, FileSystem& fs, const InitOptions& options) {
+  if (options.mode == kStrongModeName) return refuseUnavailable(console, "--mode strong");
+  const std::string folder =
+      normalizeDataFolder(options.folder.empty() ? kDefaultDataFolder : options.folder);
+  try {
+    return options.recover ? recover(console, fs, folder) : install(console, fs, folder, Simple);
+  } catch (const InputExhausted&) {
+    console.err.text(msg::kInitInputEnded).endLine();
+  } catch (const std::runtime_error& error) {
+    console.err.text(error.what()).endLine();
+  }
+  return kExitFailure;
 }
 
 }  // namespace
@@ -49,17 +71,12 @@ int main(int argc, char** argv) {
   protectProcessMemory();
   Console console(std::cin, std::cout, encodingFor(STDOUT_FILENO), std::cerr,
                   encodingFor(STDERR_FILENO), isTerminal(STDIN_FILENO));
-  PosixFileSystem fs;
-  const bool recovering = argc > 1 && std::strcmp(argv[1], "--recover") == 0;
-  const int folderArgument = recovering ? 2 : 1;
-  const std::string folder =
-      normalizeDataFolder(argc > folderArgument ? argv[folderArgument] : kDefaultDataFolder);
-  try {
-    return recovering ? recover(console, fs, folder) : install(console, fs, folder, Simple);
-  } catch (const InputExhausted&) {
-    console.err.text(msg::kInitInputEnded).endLine();
-  } catch (const std::runtime_error& error) {
-    console.err.text(error.what()).endLine();
+  const ParsedArguments parsed =
+      parseInitArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+  if (parsed.request != StartRequest::kRun) {
+    return answerStartRequest(console, parsed,
+                              {"vellumkeep-init", msg::kInitUsage, msg::kInitHelp});
   }
-  return 1;
+  PosixFileSystem fs;
+  return initialize(console, fs, parsed.init);
 }

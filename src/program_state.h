@@ -30,6 +30,7 @@ struct ProgramState {
   std::string operatorName = kSystemName;
   UserAccount scratchAccount;  // transfer record between memory and the files
   UserFiles files;             // the data folder and the coding table
+  bool endRequested = false;   // set by exit and quit; the shell loop ends after the line
 };
 
 }  // namespace vellumkeep

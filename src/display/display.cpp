@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "display/help_view.h"
 #include "model/messages.h"
 #include "shell/command_table.h"
 
@@ -112,6 +113,27 @@ void printUsers(ProgramState& state) {
   out.text(msg::kSuccess).endLine();
 }
 
+// The rows are command words: the commands the Operator may use, or the one asked about.
+void printHelp(ProgramState& state) {
+  Listing listing = takeListing(state);
+  std::vector<const CommandRow*> rows;
+  for (const std::string& word : listing.rows) {
+    if (const CommandRow* row = findCommand(word)) rows.push_back(row);
+  }
+  if (listing.layout == kHelpLayout) {
+    printCommandList(state.console.out, rows);
+  } else if (listing.layout == kCommandHelpLayout && rows.size() == 1) {
+    printCommandHelp(state.console.out, *rows[0]);
+  }
+}
+
+// Shown once: it is stored nowhere.
+void printGeneratedPassword(ProgramState& state) {
+  Listing listing = takeListing(state);
+  if (listing.layout != kGeneratedPasswordLayout) return;
+  while (!listing.done()) state.console.out.data(listing.take()).endLine();
+}
+
 void showView(ProgramState& state, ResultView view) {
   switch (view) {
     case ResultView::kModes:
@@ -131,6 +153,14 @@ void showView(ProgramState& state, ResultView view) {
       break;
     case ResultView::kSuccess:
       state.console.out.text(msg::kSuccess).endLine();
+      break;
+    case ResultView::kHelp:
+      printHelp(state);
+      break;
+    case ResultView::kPassword:
+      printGeneratedPassword(state);
+      break;
+    case ResultView::kNothing:
       break;
   }
 }

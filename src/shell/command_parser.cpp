@@ -48,10 +48,12 @@ std::string ask(ProgramState& state, const char* question, bool secret = false) 
   return secret ? state.console.readSecretLine() : state.console.readLine();
 }
 
-// An answer that must consist of text bytes.
-std::string askText(ProgramState& state, const char* question, bool secret = false) {
+// An answer that stands for one word of the line: text bytes, and not empty, since an empty
+// answer is the word's absence (an empty group name could never be named again).
+std::string askWord(ProgramState& state, const char* question, bool secret = false) {
   std::string answer = ask(state, question, secret);
   requireText(answer);
+  if (answer.empty()) throw std::runtime_error(msg::kBadArguments);
   return answer;
 }
 
@@ -112,12 +114,12 @@ CommandCode parseNewEntry(ProgramState& state, const CommandRow& row) {
     if (items.size() % 2 != 0) throw std::runtime_error(msg::kBadArguments);
     return row.code;
   }
-  push(state, askText(state, msg::kAskTargetGroup));
-  push(state, askText(state, msg::kAskUserName));
-  push(state, askText(state, msg::kAskPassword, true));
+  push(state, askWord(state, msg::kAskTargetGroup));
+  push(state, askWord(state, msg::kAskUserName));
+  push(state, askWord(state, msg::kAskPassword, true));
   while (askMoreInfo(state)) {
-    items.push_back(askText(state, msg::kAskInfoType));
-    items.push_back(askText(state, msg::kAskInfoContent));
+    items.push_back(askWord(state, msg::kAskInfoType));
+    items.push_back(askWord(state, msg::kAskInfoContent));
   }
   push(state, joinItems(items));
   return row.code;
@@ -136,13 +138,15 @@ CommandCode parseForm(ProgramState& state, const CommandRow& row) {
       break;
     case ParseForm::kNoArguments:
       break;
+    case ParseForm::kEnd:
+      return row.code;
     case ParseForm::kNewAccount:
     case ParseForm::kNewAccountMode:
       return parseNewAccount(state, row);
     case ParseForm::kNewGroup:
       if (pushRemainingWords(state, textWord) > 0) break;
       checkPermission(state, row);
-      push(state, askText(state, msg::kAskGroup));
+      push(state, askWord(state, msg::kAskGroup));
       return row.code;
     case ParseForm::kNewEntry:
       return parseNewEntry(state, row);

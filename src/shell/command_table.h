@@ -1,7 +1,7 @@
 // The command language in one table: for every command its word, CommandCode, the roles that
 // may use it, how the parser reads its words, the operation that runs it, the LayoutCode that
-// operation pushes and how its result is shown. Parser, executor, display and completion all
-// read this table; a new command is a new row.
+// operation pushes, how its result is shown, and its help. Parser, executor, display, help and
+// completion all read this table; a new command is a new row.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "exec/command_stacks.h"
+#include "model/messages.h"
 #include "model/user_account.h"
 
 namespace vellumkeep {
@@ -36,7 +37,11 @@ enum LayoutCode : int32_t {
   kDeleteUserLayout = 10,
   kDeleteGroupLayout = 11,
   kDeleteEntryLayout = 12,
-  kOwnAccountLayout = 12,  // setmode, setpassword
+  kOwnAccountLayout = 12,   // setmode, setpassword
+  kHelpLayout = 15,         // help alone: the commands the Operator may use
+  kCommandHelpLayout = 16,  // help WORD
+  kEndLayout = 17,          // exit, quit
+  kGeneratedPasswordLayout = 18,
 };
 
 // How the parser reads the words after the command word.
@@ -50,6 +55,8 @@ enum class ParseForm {
   kDeletion,        // text words, then the row's confirmation
   kTextWords,       // text words
   kNewPassword,     // exactly one word, the password rule applied
+  kEnd,             // further words ignored, and no right needed: even an Operator whose
+                    // account is gone can end the session
 };
 
 // What the display prints after the operation succeeded.
@@ -59,7 +66,10 @@ enum class ResultView {
   kSearchHits,
   kEntry,
   kUsers,
-  kSuccess,  // the success line
+  kSuccess,   // the success line
+  kHelp,      // the list of commands, or one command in full
+  kPassword,  // a generated password
+  kNothing,   // only the empty line that follows every result
 };
 
 // Role bits, as the masks are written.
@@ -76,6 +86,7 @@ struct CommandRow {
   ResultView view;
   const char* warning;   // deletions: a line shown before the question, or null
   const char* question;  // deletions: the confirmation, or null
+  msg::CommandHelp help;
 };
 
 // The rows, in the order of their codes.
@@ -91,7 +102,7 @@ class CommandRows {
   size_t count_;
 };
 
-inline constexpr size_t kCommandCount = 15;
+inline constexpr size_t kCommandCount = 19;
 
 // Every command; row i has code i.
 CommandRows commandRows();

@@ -39,6 +39,7 @@ void runShell(ProgramState& state) {
       showPrompt(state);
       std::string line = state.console.readLine();
       runCommandLine(state, line);
+      if (state.endRequested) return;
     } catch (const InputExhausted&) {
       return;
     } catch (const std::runtime_error& error) {

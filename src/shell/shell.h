@@ -7,8 +7,9 @@
 
 namespace vellumkeep {
 
-// Writes the about block, then runs command lines until the console input is exhausted.
-// Every runtime error of a line is reported on the error stream and the loop goes on.
+// Writes the about block, then runs command lines until a command ends the session (exit,
+// quit) or the console input is exhausted. Every runtime error of a line is reported on the
+// error stream and the loop goes on.
 void runShell(ProgramState& state);
 
 // Runs one command line that has been read: check, parse, execute, display.

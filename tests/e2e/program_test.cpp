@@ -12,6 +12,7 @@
 
 #include "e2e/installation.h"
 #include "model/messages.h"
+#include "program_arguments.h"
 
 namespace vellumkeep {
 namespace {
@@ -135,16 +136,6 @@ TEST_F(ProgramInit, UnfitFoldersAndRootsFilesAreRefusedBeforeAsking) {
   }
 }
 
-// An empty folder argument is the current folder, which Config.ini names with "".
-TEST_F(ProgramInit, EmptyFolderArgumentIsTheCurrentFolder) {
-  ProgramResult result = runProgram(VELLUMKEEP_INIT_PROGRAM, {""}, folder_.path(),
-                                    joinLines({kRootPassword, kRootPassword}));
-  ASSERT_EQ(0, result.status) << result.err;
-  EXPECT_EQ(configText("", {"root"}), config());
-  EXPECT_TRUE(fileExists(folder_.path() + "root.usr"));
-  EXPECT_EQ(texts_.loggedIn("root"), installation_.runAs("root", kRootPassword, {}).out);
-}
-
 TEST_F(ProgramInit, RecoverWritesALostConfigFromTheUsersFiles) {
   ASSERT_EQ(0, installation_.create().status);
   expectSuccesses("root", kRootPassword,
@@ -159,6 +150,87 @@ TEST_F(ProgramInit, RecoverWritesALostConfigFromTheUsersFiles) {
   result = runProgram(VELLUMKEEP_INIT_PROGRAM, {"--recover"}, folder_.path(), "");
   EXPECT_EQ(1, result.status);
   EXPECT_EQ(texts_.line(msg::kInitConfigExists), result.err);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Arguments, and a folder without an installation
+
+class ProgramStart : public ProgramTest {
+ protected:
+  void SetUp() override {}  // no installation: nothing may appear in the folder
+
+  ProgramResult start(const char* program, const Names& args) {
+    return runProgram(program, args, folder_.path(), joinLines({kRootPassword, kRootPassword}));
+  }
+  std::string refusal(const char* problem, const std::string& offending, const char* usage) {
+    return texts_.gbk(problem) + offending + "\n" + texts_.line(usage);
+  }
+};
+
+TEST_F(ProgramStart, HelpAndVersionAnswerAndTouchNothing) {
+  const std::string programHelp = texts_.line(msg::kProgramUsage) + texts_.line(msg::kProgramHelp);
+  const std::string initHelp = texts_.line(msg::kInitUsage) + texts_.line(msg::kInitHelp);
+  struct Case {
+    const char* program;
+    Names args;
+    std::string out;
+  } cases[] = {
+      {VELLUMKEEP_PROGRAM, {"--help"}, programHelp},
+      {VELLUMKEEP_PROGRAM, {"--version"}, versionLine("vellumkeep") + "\n"},
+      {VELLUMKEEP_INIT_PROGRAM, {"--help"}, initHelp},
+      {VELLUMKEEP_INIT_PROGRAM, {"vault", "--help"}, initHelp},
+      {VELLUMKEEP_INIT_PROGRAM, {"--version"}, versionLine("vellumkeep-init") + "\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.program) + " " + c.args[0]);
+    ProgramResult result = start(c.program, c.args);
+    EXPECT_EQ(0, result.status);
+    EXPECT_EQ(c.out, result.out);
+    EXPECT_EQ("", result.err);
+    EXPECT_EQ(Names{}, installation_.entries(""));
+  }
+}
+
+TEST_F(ProgramStart, RefusedArgumentsExitWithTwoAndTouchNothing) {
+  struct Case {
+    const char* program;
+    Names args;
+    std::string err;
+  } cases[] = {
+      {VELLUMKEEP_PROGRAM,
+       {"--bogus"},
+       refusal(msg::kArgumentUnknown, "--bogus", msg::kProgramUsage)},
+      {VELLUMKEEP_PROGRAM, {"data"}, refusal(msg::kArgumentExtra, "data", msg::kProgramUsage)},
+      {VELLUMKEEP_INIT_PROGRAM, {"a", "b"}, refusal(msg::kArgumentExtra, "b", msg::kInitUsage)},
+      {VELLUMKEEP_INIT_PROGRAM, {""}, refusal(msg::kArgumentEmptyFolder, "", msg::kInitUsage)},
+      {VELLUMKEEP_INIT_PROGRAM,
+       {"--mode", "strong", "vault"},
+       texts_.gbk(msg::kInitOptionUnavailable) + "--mode strong\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.program) + " " + c.args[0]);
+    ProgramResult result = start(c.program, c.args);
+    EXPECT_EQ(2, result.status);
+    EXPECT_EQ("", result.out);
+    EXPECT_EQ(c.err, result.err);
+    EXPECT_EQ(Names{}, installation_.entries(""));
+  }
+}
+
+TEST_F(ProgramStart, InitTakesModeSimpleAndAFolder) {
+  ProgramResult result = start(VELLUMKEEP_INIT_PROGRAM, {"--mode", "simple", "vault"});
+  EXPECT_EQ(0, result.status) << result.err;
+  EXPECT_EQ(configText("vault/", {"root"}), config());
+  EXPECT_EQ((Names{"root.usr", "root.usrpas"}), installation_.entries("vault"));
+}
+
+// Without Config.ini no login could ever succeed: the program says so at once.
+TEST_F(ProgramStart, FolderWithoutConfigIsRefusedAndLeftAlone) {
+  ProgramResult result = installation_.runAs("root", kRootPassword, {"user"});
+  EXPECT_EQ(1, result.status);
+  EXPECT_EQ(texts_.line(msg::kNoConfig), result.err);
+  EXPECT_EQ("", result.out);
+  EXPECT_EQ(Names{}, installation_.entries(""));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -329,6 +401,18 @@ TEST_F(ProgramSession, AdministratorManagesUsersAndOwnPassword) {
   EXPECT_EQ(texts_.loggedIn("admin01", 1) + texts_.userList({"bob0001"}) +
                 ConsoleTexts::prompt("admin01"),
             result.out);
+}
+
+TEST_F(ProgramSession, ExitAndQuitEndTheProgramWithZero) {
+  for (const char* word : {"exit", "quit"}) {
+    ProgramResult result =
+        installation_.runAs("root", kRootPassword, {word, "adduser alice01 alicepw1 simple"});
+    EXPECT_EQ(0, result.status) << word;
+    EXPECT_EQ("", result.err) << word;
+    EXPECT_EQ(texts_.loggedIn("root") + "\n", result.out) << word;
+    EXPECT_EQ(configText("data/", {"root"}), config()) << word;
+    EXPECT_EQ(Names{}, installation_.leftovers()) << word;
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

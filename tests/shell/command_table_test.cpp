@@ -52,12 +52,14 @@ TEST(CommandTable, WordsMatchExactlyAndCodesOutsideHaveNoRow) {
   }
 }
 
-TEST(CommandTable, EveryRowIsFoundByItsWordAndItsCode) {
+TEST(CommandTable, EveryRowIsCompleteAndFoundByItsWordAndItsCode) {
   CommandCode expected = 0;
   for (const CommandRow& row : commandRows()) {
     EXPECT_EQ(expected, row.code) << row.word;
     EXPECT_EQ(&row, findCommand(row.word)) << row.word;
     EXPECT_EQ(&row, commandRow(row.code)) << row.word;
+    EXPECT_NE(nullptr, row.operation) << row.word;
+    EXPECT_EQ(row.form == ParseForm::kDeletion, row.question != nullptr) << row.word;
     ++expected;
   }
   EXPECT_EQ(kCommandCount, commandRows().size());
