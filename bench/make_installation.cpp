@@ -14,6 +14,7 @@
 
 #include "bench/bench_data.h"
 #include "model/account_registry.h"
+#include "platform/posix_file_system.h"
 #include "storage/config_file.h"
 #include "storage/user_files.h"
 
@@ -43,7 +44,8 @@ int run(int argc, char** argv) {
   const std::string folder = std::string(argv[1]) + "/";
   const std::string kind = argv[2];
   if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return usage();
-  UserFiles files;
+  PosixFileSystem fs;
+  UserFiles files(fs);
   files.dataPath = folder + "data/";
   if (::mkdir(files.dataPath.c_str(), 0700) != 0 && errno != EEXIST) return usage();
   std::vector<std::string> names{kRootName};
@@ -69,7 +71,7 @@ int run(int argc, char** argv) {
   } else {
     return usage();
   }
-  writeConfig(folder + "Config.ini", "data/", names);
+  writeConfig(fs, folder + "Config.ini", "data/", names);
   return 0;
 }
 

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "bench/bench_data.h"
+#include "platform/posix_file_system.h"
 #include "storage/file_io.h"
 #include "tests/e2e/run_program.h"
 
@@ -92,7 +93,8 @@ Options parseOptions(int argc, char** argv) {
 
 std::string readWhole(const std::string& path) {
   std::string contents;
-  if (!vellumkeep::readFile(path, contents)) fail("cannot read " + path);
+  vellumkeep::PosixFileSystem fs;
+  if (!vellumkeep::readFile(fs, path, contents)) fail("cannot read " + path);
   return contents;
 }
 

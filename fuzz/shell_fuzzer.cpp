@@ -20,13 +20,14 @@
 #include "fuzz_support.h"
 #include "model/messages.h"
 #include "platform/console.h"
+#include "platform/posix_file_system.h"
 #include "program_state.h"
 #include "shell/shell.h"
 #include "storage/account_text.h"
 #include "storage/config_file.h"
 #include "storage/file_io.h"
 #include "storage/installation.h"
-#include "storage/working_files.h"
+#include "storage/account_storage.h"
 
 namespace {
 
@@ -87,15 +88,18 @@ struct LoggedIn {
 class ShellFixture {
  public:
   ShellFixture()
-      : folder_(makeFolder()), configPath_(folder_ + "Config.ini"), dataPath_(folder_ + "data/") {
+      : folder_(makeFolder()),
+        configPath_(folder_ + "Config.ini"),
+        dataPath_(folder_ + "data/"),
+        checker_(fs_) {
     checker_.dataPath = dataPath_;
-    createInstallation(configPath_, dataPath_, kRoot.password);
+    createInstallation(fs_, configPath_, dataPath_, kRoot.password, Simple);
     runScript(kRoot, kRootScript);
     runScript(kUser, kUserScript);
     runScript(kPlainUser, kPlainUserScript);
     logins_ = {logIn(kRoot), logIn(kAdmin), logIn(kUser)};
     for (const std::string& path : filesUnder(folder_)) {
-      if (!readFile(path, snapshot_[path])) fuzz::fail("cannot read the installation");
+      if (!readFile(fs_, path, snapshot_[path])) fuzz::fail("cannot read the installation");
       const std::string_view extension = std::string_view(path).substr(path.rfind('.'));
       if (extension != ".ini" && extension != ".usr" && extension != ".usrpas") {
         fuzz::fail(("the set-up left a stray file: " + path).c_str());
@@ -117,7 +121,7 @@ class ShellFixture {
     std::ostringstream out;
     std::ostringstream err;
     Console console(in, out, ConsoleEncoding::kUtf8, err, ConsoleEncoding::kUtf8);
-    ProgramState state(console, configPath_);
+    ProgramState state(console, fs_, configPath_);
     state.files.dataPath = dataPath_;
     state.registry = login.registry;
     state.operatorName = login.name;
@@ -147,7 +151,7 @@ class ShellFixture {
     std::ostringstream out;
     std::ostringstream err;
     Console console(in, out, ConsoleEncoding::kUtf8, err, ConsoleEncoding::kUtf8);
-    ProgramState state(console, configPath_);
+    ProgramState state(console, fs_, configPath_);
     startAs(state, who);
     runShell(state);
     if (!err.str().empty()) fuzz::fail("a set-up command failed");
@@ -157,7 +161,7 @@ class ShellFixture {
     std::istringstream in;
     std::ostringstream out;
     Console console(in, out, ConsoleEncoding::kUtf8, out, ConsoleEncoding::kUtf8);
-    ProgramState state(console, configPath_);
+    ProgramState state(console, fs_, configPath_);
     startAs(state, who);
     return {who.name, state.registry};
   }
@@ -170,7 +174,6 @@ class ShellFixture {
     const int32_t mode = files.loadPasswordFile(name, password);
     UserAccount account;
     files.loadAccountText(mode, name, account);
-    removeFile(files.workingFile(name));
     if (account.password != password) fuzz::fail("data file and password file disagree");
     if (account.mode != mode) fuzz::fail("data file and password file give different modes");
     return account;
@@ -184,7 +187,7 @@ class ShellFixture {
     for (const std::string& path :
          {checker_.dataFile(memory.name), checker_.passwordFile(memory.name)}) {
       const auto saved = snapshot_.find(path);
-      if (saved == snapshot_.end() || !readFile(path, contents) || contents != saved->second) {
+      if (saved == snapshot_.end() || !readFile(fs_, path, contents) || contents != saved->second) {
         return false;
       }
     }
@@ -219,7 +222,7 @@ class ShellFixture {
   }
 
   void checkFiles(ProgramState& state, const AccountRegistry& before) {
-    // Only the files of listed users may be new: no working file, no half-written save.
+    // Only the files of listed users may be new: no temporary, no half-written save.
     for (const std::string& path : filesUnder(folder_)) {
       if (snapshot_.count(path) != 0) continue;
       const auto& listed = state.registry.names;
@@ -230,7 +233,7 @@ class ShellFixture {
     }
     std::string dataPath;
     std::vector<std::string> names;
-    readConfig(configPath_, dataPath, names);
+    readConfig(fs_, configPath_, dataPath, names);
     if (dataPath != dataPath_) fuzz::fail("Config.ini lost the data folder");
     if (names != state.registry.names) fuzz::fail("Config.ini does not list the users in memory");
 
@@ -238,7 +241,7 @@ class ShellFixture {
     for (const UserAccount& account : state.registry.users) checkAccount(account, before);
     for (const std::string& name : before.names) {
       if (std::find(names.begin(), names.end(), name) != names.end()) continue;
-      if (fileExists(state.files.dataFile(name)) || fileExists(state.files.passwordFile(name))) {
+      if (state.files.hasFiles(name)) {
         fuzz::fail("a deleted user's files remain");
       }
     }
@@ -247,15 +250,16 @@ class ShellFixture {
   // Puts the installation back as it was before the input, writing only what changed.
   void restoreFiles() {
     for (const std::string& path : filesUnder(folder_)) {
-      if (snapshot_.count(path) == 0) removeFile(path);
+      if (snapshot_.count(path) == 0) fs_.removeFile(path);
     }
     std::string contents;
     for (const auto& [path, original] : snapshot_) {
-      if (readFile(path, contents) && contents == original) continue;
-      writeFilePrivately(path, original);
+      if (readFile(fs_, path, contents) && contents == original) continue;
+      writeFileDurably(fs_, path, original);
     }
   }
 
+  PosixFileSystem fs_;
   std::string folder_;
   std::string configPath_;
   std::string dataPath_;

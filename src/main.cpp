@@ -1,4 +1,5 @@
-// The program's entry: connects the console, reads Config.ini, logs in and runs the shell.
+// The program's entry: reads its arguments, connects the console, checks for Config.ini, logs
+// in and runs the shell.
 #include <sodium.h>
 #include <unistd.h>
 
@@ -8,17 +9,21 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "model/messages.h"
 #include "platform/clipboard.h"
 #include "platform/console.h"
 #include "platform/instance_lock.h"
+#include "platform/posix_file_system.h"
 #include "platform/terminal.h"
 #include "platform/terminal_editor.h"
+#include "program_arguments.h"
 #include "program_state.h"
 #include "shell/login.h"
 #include "shell/shell.h"
-#include "storage/working_files.h"
+#include "storage/account_storage.h"
 
 #ifdef VELLUMKEEP_TEST_TIMEOUTS
 #include <cstdlib>
@@ -55,20 +60,35 @@ Timeouts timeouts() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   using namespace vellumkeep;
   protectProcessMemory();
-  if (sodium_init() < 0) return 1;
   std::ios::sync_with_stdio(false);
   const ConsoleEncoding outEncoding = encodingFor(STDOUT_FILENO);
   Console console(std::cin, std::cout, outEncoding, std::cerr, encodingFor(STDERR_FILENO),
                   isTerminal(STDIN_FILENO));
   console.setOutputIsTerminal(isTerminal(STDOUT_FILENO));
+  const ParsedArguments parsed =
+      parseProgramArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+  if (parsed.request != StartRequest::kRun) {
+    return answerStartRequest(console, parsed,
+                              {"vellumkeep", msg::kProgramUsage, msg::kProgramHelp});
+  }
+  if (sodium_init() < 0) {
+    console.err.text(msg::kRandomUnavailable).endLine();
+    return kExitFailure;
+  }
+  PosixFileSystem fs;
+  // Before the lock, so that a folder without an installation is left as it was.
+  if (!fs.exists(kConfigPath)) {
+    console.err.text(msg::kNoConfig).endLine();
+    return kExitFailure;
+  }
   InstanceLock lock(kLockPath);
   if (lock.result() != InstanceLock::Result::kAcquired) {
     bool busy = lock.result() == InstanceLock::Result::kHeldElsewhere;
     console.err.text(busy ? msg::kInstallationBusy : msg::kInstallationUnlockable).endLine();
-    return 1;
+    return kExitFailure;
   }
   // Line editing, the clipboard and the idle lock where both streams are a terminal.
   const Timeouts limits = timeouts();
@@ -78,7 +98,7 @@ int main() {
   }
   std::optional<Clipboard> clipboard;
   try {
-    ProgramState state(console, kConfigPath);
+    ProgramState state(console, fs, kConfigPath);
     if (editor) {
       console.attachEditor(*editor);
       state.clipboard = &clipboard.emplace(STDOUT_FILENO, limits.clipboard);
@@ -88,13 +108,13 @@ int main() {
     login(state);
     if (editor) editor->keys().setIdleLimit(limits.idleLock);
     runShell(state);
-    return 0;
+    return kExitSuccess;
   } catch (const InputExhausted&) {
-    return 1;  // the input ended before anyone logged in
+    return kExitFailure;  // the input ended before anyone logged in
   } catch (const InputCancelled& cancelled) {
-    return cancelled.key == InputCancelled::Key::kInterrupt ? kInterruptedStatus : 1;
+    return cancelled.key == InputCancelled::Key::kInterrupt ? kInterruptedStatus : kExitFailure;
   } catch (const std::exception& error) {
     console.err.text(error.what()).endLine();
-    return 1;
+    return kExitFailure;
   }
 }

@@ -1,5 +1,5 @@
 // Everything that lives for one run of the program. main creates one; tests create their
-// own on string streams and a temporary data folder.
+// own on string streams and a temporary data folder or a file system in memory.
 #pragma once
 
 #include <sstream>
@@ -9,17 +9,19 @@
 #include "model/account_registry.h"
 #include "platform/clipboard.h"
 #include "platform/console.h"
+#include "storage/file_system.h"
 #include "storage/user_files.h"
 
 namespace vellumkeep {
 
 struct ProgramState {
-  ProgramState(Console& console, std::string configPath)
-      : console(console), configPath(std::move(configPath)) {}
+  ProgramState(Console& console, FileSystem& fs, std::string configPath)
+      : console(console), fs(fs), configPath(std::move(configPath)), files(fs) {}
 
   UserAccount& operatorAccount() { return registry.operatorAccount(operatorName); }
 
   Console& console;
+  FileSystem& fs;          // every file the program reads or writes
   std::string configPath;  // Config.ini: the data folder and the user list
   OpcodeStack opcodeStack;
   ArgumentStack argumentStack;
@@ -27,8 +29,9 @@ struct ProgramState {
   std::istringstream commandStream;  // the words of the current command line
   AccountRegistry registry;
   std::string operatorName = kSystemName;
-  UserAccount scratchAccount;      // transfer record between memory and the working file
+  UserAccount scratchAccount;      // transfer record between memory and the files
   UserFiles files;                 // the data folder and the coding table
+  bool endRequested = false;       // set by exit and quit; the shell loop ends after the line
   Clipboard* clipboard = nullptr;  // the terminal's clipboard; null when there is no terminal
 };
 

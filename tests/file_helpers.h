@@ -7,15 +7,22 @@
 
 #include <string>
 
+#include "platform/posix_file_system.h"
 #include "storage/file_io.h"
 
 namespace vellumkeep {
 
 // The whole file; empty when it cannot be read.
 inline std::string contentsOf(const std::string& path) {
+  PosixFileSystem fs;
   std::string contents;
-  EXPECT_TRUE(readFile(path, contents)) << path;
+  EXPECT_TRUE(readFile(fs, path, contents)) << path;
   return contents;
+}
+
+// True when something has that name on disk.
+inline bool fileExists(const std::string& path) {
+  return PosixFileSystem().exists(path);
 }
 
 // The permission bits of the file (suid, sgid and sticky included); 0 when it cannot be

@@ -17,7 +17,7 @@
 #include "shell/shell.h"
 #include "storage/file_io.h"
 #include "storage/installation.h"
-#include "storage/working_files.h"
+#include "storage/account_storage.h"
 #include "temp_folder.h"
 
 namespace vellumkeep {
@@ -31,7 +31,7 @@ class SessionTest : public ::testing::Test {
  protected:
   SessionTest()
       : console_(in_, out_, ConsoleEncoding::kUtf8, err_, ConsoleEncoding::kUtf8),
-        state_(std::in_place, console_, folder_.path() + "Config.ini") {
+        state_(std::in_place, console_, fs_, folder_.path() + "Config.ini") {
     state().files.dataPath = folder_.path() + "data/";
     std::filesystem::create_directory(state().files.dataPath);
   }
@@ -92,6 +92,7 @@ class SessionTest : public ::testing::Test {
   }
 
   TempFolder folder_;
+  PosixFileSystem fs_;
   std::istringstream in_;
   std::ostringstream out_;
   std::ostringstream err_;
@@ -108,7 +109,7 @@ class InstalledSessionTest : public SessionTest {
   static constexpr char kRootPassword[] = "rootpw1";
 
   InstalledSessionTest() {
-    createInstallation(state().configPath, state().files.dataPath, kRootPassword);
+    createInstallation(fs_, state().configPath, state().files.dataPath, kRootPassword, Simple);
     startUp(state());
   }
 
@@ -121,7 +122,7 @@ class InstalledSessionTest : public SessionTest {
 
   // Starts over as a new process would: a fresh state reading the same installation.
   void restart() {
-    state_.emplace(console_, folder_.path() + "Config.ini");
+    state_.emplace(console_, fs_, folder_.path() + "Config.ini");
     startUp(state());
   }
 

@@ -4,7 +4,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "display/help_view.h"
 #include "model/messages.h"
+#include "shell/command_table.h"
 
 namespace vellumkeep {
 
@@ -67,10 +69,10 @@ void printBlocks(ConsoleWriter& out, Listing& listing) {
 void printGroups(ProgramState& state) {
   Listing listing = takeListing(state);
   ConsoleWriter& out = state.console.out;
-  if (listing.layout == 1) {
+  if (listing.layout == kGroupsLayout) {
     out.data(state.operatorName).data(" :").endLine();
     while (!listing.done()) printItem(out, listing.take());
-  } else if (listing.layout == 0) {
+  } else if (listing.layout == kNamedGroupsLayout) {
     printBlocks(out, listing);
   } else {
     throw std::runtime_error(msg::kStackError);
@@ -79,13 +81,13 @@ void printGroups(ProgramState& state) {
 
 void printSearchHits(ProgramState& state) {
   Listing listing = takeListing(state);
-  if (listing.layout != 2) throw std::runtime_error(msg::kStackError);
+  if (listing.layout != kSearchLayout) throw std::runtime_error(msg::kStackError);
   printBlocks(state.console.out, listing);
 }
 
 void printEntry(ProgramState& state) {
   Listing listing = takeListing(state);
-  if (listing.layout != 3 || listing.rows.size() < 3) return;
+  if (listing.layout != kEntryLayout || listing.rows.size() < 3) return;
   ConsoleWriter& out = state.console.out;
   out.text(msg::kEntryAccount).data("\t").data(listing.rows[0]).endLine();
   out.text(msg::kEntryPassword).data("\t").data(listing.rows[1]).endLine();
@@ -96,7 +98,7 @@ void printEntry(ProgramState& state) {
 
 void printUsers(ProgramState& state) {
   Listing listing = takeListing(state);
-  if (listing.layout != 4) return;
+  if (listing.layout != kUsersLayout) return;
   ConsoleWriter& out = state.console.out;
   out.endLine();
   out.text(msg::kUserListHeading).endLine().endLine();
@@ -111,6 +113,58 @@ void printUsers(ProgramState& state) {
   out.text(msg::kSuccess).endLine();
 }
 
+// The rows are command words: the commands the Operator may use, or the one asked about.
+void printHelp(ProgramState& state) {
+  Listing listing = takeListing(state);
+  std::vector<const CommandRow*> rows;
+  for (const std::string& word : listing.rows) {
+    if (const CommandRow* row = findCommand(word)) rows.push_back(row);
+  }
+  if (listing.layout == kHelpLayout) {
+    printCommandList(state.console.out, rows);
+  } else if (listing.layout == kCommandHelpLayout && rows.size() == 1) {
+    printCommandHelp(state.console.out, *rows[0]);
+  }
+}
+
+// Shown once: it is stored nowhere.
+void printGeneratedPassword(ProgramState& state) {
+  Listing listing = takeListing(state);
+  if (listing.layout != kGeneratedPasswordLayout) return;
+  while (!listing.done()) state.console.out.data(listing.take()).endLine();
+}
+
+void showView(ProgramState& state, ResultView view) {
+  switch (view) {
+    case ResultView::kModes:
+      printModes(state);
+      break;
+    case ResultView::kGroups:
+      printGroups(state);
+      break;
+    case ResultView::kSearchHits:
+      printSearchHits(state);
+      break;
+    case ResultView::kEntry:
+      printEntry(state);
+      break;
+    case ResultView::kUsers:
+      printUsers(state);
+      break;
+    case ResultView::kSuccess:
+      state.console.out.text(msg::kSuccess).endLine();
+      break;
+    case ResultView::kHelp:
+      printHelp(state);
+      break;
+    case ResultView::kPassword:
+      printGeneratedPassword(state);
+      break;
+    case ResultView::kNothing:
+      break;
+  }
+}
+
 }  // namespace
 
 void showPrompt(ProgramState& state) {
@@ -123,27 +177,7 @@ void showPrompt(ProgramState& state) {
 
 void showResult(ProgramState& state) {
   ConsoleWriter& out = state.console.out;
-  switch (state.currentCommandCode) {
-    case 0:
-      printGroups(state);
-      break;
-    case 1:
-      printSearchHits(state);
-      break;
-    case 2:
-      printEntry(state);
-      break;
-    case 3:
-      printUsers(state);
-      break;
-    case 4:
-      printModes(state);
-      break;
-    default:
-      if (state.currentCommandCode >= 5 && state.currentCommandCode <= 14) {
-        out.text(msg::kSuccess).endLine();
-      }
-  }
+  if (const CommandRow* row = commandRow(state.currentCommandCode)) showView(state, row->view);
   out.endLine();
 }
 

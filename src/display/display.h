@@ -9,8 +9,9 @@ namespace vellumkeep {
 // error states of the console input and the CommandStream cleared.
 void showPrompt(ProgramState& state);
 
-// Prints the listing that CurrentCommandCode left on the ArgumentStack, or the success
-// line, followed by an empty line. Throws "数据栈错误!" or "目录错误!" on malformed rows.
+// Prints what the command of CurrentCommandCode left on the ArgumentStack in the view its
+// row names (a listing, or the success line), followed by an empty line; a code without a row
+// prints the empty line only. Throws "数据栈错误!" or "目录错误!" on malformed rows.
 void showResult(ProgramState& state);
 
 }  // namespace vellumkeep

@@ -6,23 +6,18 @@
 #include "exec/executor.h"
 #include "model/messages.h"
 #include "model/name_rules.h"
-#include "storage/working_files.h"
+#include "storage/account_storage.h"
 
 namespace vellumkeep {
 
 namespace {
 
-enum LayoutCode {
-  kAddAdminLayout = 5,
-  kAddUserLayout = 6,
-  kDeleteAdminLayout = 9,
-  kDeleteUserLayout = 10,
-  kOwnAccountLayout = 12
-};
-
-// Refuses the name of a listed or loaded user and the reserved names.
+// Refuses the name of a listed or loaded user, the reserved names, and a name whose files
+// are in the data folder although Config.ini does not list it: those files are someone's
+// data, which a new account must never overwrite.
 void refuseTakenName(ProgramState& state, const std::string& name) {
-  if (state.registry.isNameTaken(name) || name == kSystemName || name == kRootName) {
+  if (state.registry.isNameTaken(name) || name == kSystemName || name == kRootName ||
+      hasAccountFiles(state, name)) {
     throw std::runtime_error(msg::kNameTaken);
   }
 }
@@ -40,18 +35,6 @@ void createAccount(ProgramState& state, const std::string& name, const std::stri
   }
 }
 
-// The account leaves memory only once its files are gone, so that a failed deletion is not
-// carried out silently by the next write of Config.ini.
-void deleteAccount(ProgramState& state, int layout) {
-  Arguments args = takeArguments(state);
-  pushResultMarker(state, layout);
-  if (args.count != 2) throw std::runtime_error(msg::kBadArguments);
-  const std::string& name = args.values[0];
-  state.registry.checkRemovable(name);
-  deleteAccountFiles(state, name);
-  state.registry.removeAccount(name);
-}
-
 // Sets a field of the Operator's account and saves both its files. A save that fails leaves
 // the old files in force, so the field gets its old value back and memory keeps matching them.
 template <typename T>
@@ -66,28 +49,28 @@ void changeOwnAccount(ProgramState& state, T UserAccount::*field, T value) {
 }
 
 // The argument of setmode and setpassword.
-std::string takeOwnAccountArgument(ProgramState& state) {
+std::string takeOwnAccountArgument(ProgramState& state, const CommandRow& row) {
   Arguments args = takeArguments(state);
   if (args.count != 2) throw std::runtime_error(msg::kBadArguments);
-  pushResultMarker(state, kOwnAccountLayout);
+  pushResultMarker(state, row.layout);
   return args.values[0];
 }
 
 }  // namespace
 
-void addAdmin(ProgramState& state) {
+void addAdmin(ProgramState& state, const CommandRow& row) {
   Arguments args = takeArguments(state);
   if (args.count != 3) throw std::runtime_error(msg::kMissingArgument);
-  pushResultMarker(state, kAddAdminLayout);
+  pushResultMarker(state, row.layout);
   checkUserName(args.values[0]);
   checkPassword(args.values[1]);
   refuseTakenName(state, args.values[0]);
   createAccount(state, args.values[0], args.values[1], Administrator);
 }
 
-void addUser(ProgramState& state) {
+void addUser(ProgramState& state, const CommandRow& row) {
   Arguments args = takeArguments(state);
-  pushResultMarker(state, kAddUserLayout);
+  pushResultMarker(state, row.layout);
   if (args.count != 4) throw std::runtime_error(msg::kBadArguments);
   checkUserName(args.values[0]);
   checkPassword(args.values[1]);
@@ -97,16 +80,20 @@ void addUser(ProgramState& state) {
   createAccount(state, args.values[0], args.values[1], User);
 }
 
-void deleteAdmin(ProgramState& state) {
-  deleteAccount(state, kDeleteAdminLayout);
+// The account leaves memory only once its files are gone, so that a failed deletion is not
+// carried out silently by the next write of Config.ini.
+void deleteAccount(ProgramState& state, const CommandRow& row) {
+  Arguments args = takeArguments(state);
+  pushResultMarker(state, row.layout);
+  if (args.count != 2) throw std::runtime_error(msg::kBadArguments);
+  const std::string& name = args.values[0];
+  state.registry.checkRemovable(name);
+  deleteAccountFiles(state, name);
+  state.registry.removeAccount(name);
 }
 
-void deleteUser(ProgramState& state) {
-  deleteAccount(state, kDeleteUserLayout);
-}
-
-void setMode(ProgramState& state) {
-  std::string modeName = takeOwnAccountArgument(state);
+void setMode(ProgramState& state, const CommandRow& row) {
+  std::string modeName = takeOwnAccountArgument(state, row);
   int32_t mode;
   if (modeName == kUnencryptedModeName) {
     mode = Unencrypted;
@@ -118,8 +105,8 @@ void setMode(ProgramState& state) {
   changeOwnAccount(state, &UserAccount::mode, mode);
 }
 
-void setPassword(ProgramState& state) {
-  changeOwnAccount(state, &UserAccount::password, takeOwnAccountArgument(state));
+void setPassword(ProgramState& state, const CommandRow& row) {
+  changeOwnAccount(state, &UserAccount::password, takeOwnAccountArgument(state, row));
 }
 
 }  // namespace vellumkeep

@@ -7,7 +7,8 @@
 
 namespace vellumkeep {
 
-// 0 to 14 name the fifteen commands; -2 means a confirmation was answered no.
+// The codes of the command table's rows (shell/command_table.h); -2 means a confirmation was
+// answered no.
 using CommandCode = int32_t;
 
 inline constexpr CommandCode kDeclined = -2;

@@ -2,47 +2,19 @@
 
 #include <stdexcept>
 
-#include "exec/account_operations.h"
-#include "exec/group_operations.h"
-#include "exec/query_operations.h"
 #include "model/messages.h"
+#include "shell/command_table.h"
 
 namespace vellumkeep {
-
-namespace {
-
-using Operation = void (*)(ProgramState&);
-
-// Indexed by CommandCode.
-constexpr Operation kDispatchTable[] = {
-    queryGroups,          // 0 dir
-    searchEntries,        // 1 seach
-    queryEntry,           // 2 password
-    queryUsers,           // 3 user
-    queryModes,           // 4 mode
-    addAdmin,             // 5 addadmin
-    addUser,              // 6 adduser
-    addGroup,             // 7 adddir
-    addPasswordEntry,     // 8 addpassword
-    deleteAdmin,          // 9 deladmin
-    deleteUser,           // 10 deluser
-    deleteGroup,          // 11 deldir
-    deletePasswordEntry,  // 12 delpassword
-    setMode,              // 13 setmode
-    setPassword,          // 14 setpassword
-};
-
-constexpr CommandCode kCommandCount = sizeof kDispatchTable / sizeof kDispatchTable[0];
-
-}  // namespace
 
 void executeCommand(ProgramState& state) {
   if (state.opcodeStack.empty()) return;
   CommandCode code = state.opcodeStack.back();
   if (code == kNoCommand) throw std::runtime_error(msg::kStackError);
-  if (code < 0 || code >= kCommandCount) throw std::runtime_error(msg::kIllegalOperation);
+  const CommandRow* row = commandRow(code);
+  if (!row) throw std::runtime_error(msg::kIllegalOperation);
   popCommandCode(state);
-  kDispatchTable[code](state);
+  row->operation(state, *row);
 }
 
 void popCommandCode(ProgramState& state) {

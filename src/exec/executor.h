@@ -9,8 +9,9 @@
 
 namespace vellumkeep {
 
-// Pops the top code and runs its operation. Returns at once on an empty stack; throws
-// "数据栈错误!" for -1 and "非法操作!" for any other code outside 0 to 14 (left on the stack).
+// Pops the top code and runs the operation of its row in the command table. Returns at once
+// on an empty stack; throws "数据栈错误!" for -1 and "非法操作!" for any other code without a
+// row (the code is left on the stack).
 void executeCommand(ProgramState& state);
 
 // Removes the top code, if any.

@@ -4,23 +4,16 @@
 
 #include "exec/executor.h"
 #include "model/messages.h"
-#include "storage/working_files.h"
+#include "storage/account_storage.h"
 
 namespace vellumkeep {
 
 namespace {
 
-enum LayoutCode {
-  kAddGroupLayout = 7,
-  kAddEntryLayout = 8,
-  kDeleteGroupLayout = 11,
-  kDeleteEntryLayout = 12
-};
-
-// Takes the arguments, pushes the layout code and checks the count.
-Arguments takeExactly(ProgramState& state, int layout, size_t count) {
+// Takes the arguments, pushes the row's layout code and checks the count.
+Arguments takeExactly(ProgramState& state, const CommandRow& row, size_t count) {
   Arguments args = takeArguments(state);
-  pushResultMarker(state, layout);
+  pushResultMarker(state, row.layout);
   if (args.count != count) throw std::runtime_error(msg::kBadArguments);
   return args;
 }
@@ -31,36 +24,55 @@ Group& requireGroup(ProgramState& state, const std::string& name) {
   return *group;
 }
 
+// Saves the Operator's changed store. A save that fails is reported with the old data file
+// in force, so `undo` takes the change back: memory keeps matching the file, and a later save
+// cannot carry out a change that was reported as failed.
+template <typename Undo>
+void saveOrUndo(ProgramState& state, Undo undo) {
+  try {
+    saveOperatorChange(state);
+  } catch (const std::runtime_error&) {
+    undo();
+    throw;
+  }
+}
+
 }  // namespace
 
-void addGroup(ProgramState& state) {
-  Arguments args = takeExactly(state, kAddGroupLayout, 2);
+void addGroup(ProgramState& state, const CommandRow& row) {
+  Arguments args = takeExactly(state, row, 2);
+  const std::string& name = args.values[0];
   // The id is used up even when the name is refused: ids are never reused.
   int32_t id = ++state.operatorAccount().lastGroupId;
   Group group;
   group.id = id;
-  group.name = args.values[0];
+  group.name = name;
   insertGroup(state.operatorAccount(), std::move(group));
-  saveOperatorChange(state);
+  saveOrUndo(state, [&] {
+    removeGroup(state.operatorAccount(), name);
+    --state.operatorAccount().lastGroupId;
+  });
 }
 
-void addPasswordEntry(ProgramState& state) {
-  Arguments args = takeExactly(state, kAddEntryLayout, 5);
-  Group& group = requireGroup(state, args.values[0]);
-  insertEntry(group, PasswordEntry{args.values[1], args.values[2], args.values[3]});
-  saveOperatorChange(state);
+void addPasswordEntry(ProgramState& state, const CommandRow& row) {
+  Arguments args = takeExactly(state, row, 5);
+  const std::string& groupName = args.values[0];
+  const std::string& account = args.values[1];
+  insertEntry(requireGroup(state, groupName), PasswordEntry{account, args.values[2], args.values[3]});
+  saveOrUndo(state, [&] { removeEntry(requireGroup(state, groupName), account); });
 }
 
-void deleteGroup(ProgramState& state) {
-  Arguments args = takeExactly(state, kDeleteGroupLayout, 2);
-  removeGroup(state.operatorAccount(), args.values[0]);
-  saveOperatorChange(state);
+void deleteGroup(ProgramState& state, const CommandRow& row) {
+  Arguments args = takeExactly(state, row, 2);
+  Taken<Group> taken = takeGroup(state.operatorAccount(), args.values[0]);
+  saveOrUndo(state, [&] { restoreGroup(state.operatorAccount(), std::move(taken)); });
 }
 
-void deletePasswordEntry(ProgramState& state) {
-  Arguments args = takeExactly(state, kDeleteEntryLayout, 3);
-  removeEntry(requireGroup(state, args.values[0]), args.values[1]);
-  saveOperatorChange(state);
+void deletePasswordEntry(ProgramState& state, const CommandRow& row) {
+  Arguments args = takeExactly(state, row, 3);
+  const std::string& groupName = args.values[0];
+  Taken<PasswordEntry> taken = takeEntry(requireGroup(state, groupName), args.values[1]);
+  saveOrUndo(state, [&] { restoreEntry(requireGroup(state, groupName), std::move(taken)); });
 }
 
 }  // namespace vellumkeep

@@ -2,12 +2,13 @@
 #pragma once
 
 #include "program_state.h"
+#include "shell/command_table.h"
 
 namespace vellumkeep {
 
-void addGroup(ProgramState& state);             // adddir
-void addPasswordEntry(ProgramState& state);     // addpassword
-void deleteGroup(ProgramState& state);          // deldir
-void deletePasswordEntry(ProgramState& state);  // delpassword
+void addGroup(ProgramState& state, const CommandRow& row);             // adddir
+void addPasswordEntry(ProgramState& state, const CommandRow& row);     // addpassword
+void deleteGroup(ProgramState& state, const CommandRow& row);          // deldir
+void deletePasswordEntry(ProgramState& state, const CommandRow& row);  // delpassword
 
 }  // namespace vellumkeep

@@ -9,15 +9,6 @@ namespace vellumkeep {
 
 namespace {
 
-enum LayoutCode {
-  kModesLayout = 0,
-  kNamedGroupsLayout = 0,
-  kGroupsLayout = 1,
-  kSearchLayout = 2,
-  kEntryLayout = 3,
-  kUsersLayout = 4
-};
-
 const Group& requireGroup(ProgramState& state, const std::string& name) {
   const Group* group = findGroup(state.operatorAccount(), name);
   if (!group) throw std::runtime_error(msg::kGroupMissing);
@@ -47,19 +38,19 @@ void pushSearchBlock(ProgramState& state, const std::string& account) {
 
 }  // namespace
 
-void queryModes(ProgramState& state) {
+void queryModes(ProgramState& state, const CommandRow& row) {
   if (state.argumentStack.empty()) throw std::runtime_error(msg::kInvalidArgument);
   Arguments args = takeArguments(state);
   if (args.count != 1) throw std::runtime_error(msg::kInvalidArgument);
-  pushResultMarker(state, kModesLayout);
+  pushResultMarker(state, row.layout);
   pushRow(state, kUnencryptedModeName);
   pushRow(state, kSimpleModeName);
 }
 
-void queryGroups(ProgramState& state) {
+void queryGroups(ProgramState& state, const CommandRow& row) {
   Arguments args = takeArguments(state);
   if (args.count <= 1) {
-    pushResultMarker(state, kGroupsLayout);
+    pushResultMarker(state, row.layout);
     pushGroupNames(state);
     return;
   }
@@ -67,17 +58,17 @@ void queryGroups(ProgramState& state) {
   for (const std::string& name : args.values) pushGroupBlock(state, name);
 }
 
-void searchEntries(ProgramState& state) {
+void searchEntries(ProgramState& state, const CommandRow& row) {
   Arguments args = takeArguments(state);
   if (args.count <= 1) throw std::runtime_error(msg::kBadQueryArguments);
-  pushResultMarker(state, kSearchLayout);
+  pushResultMarker(state, row.layout);
   for (const std::string& account : args.values) pushSearchBlock(state, account);
 }
 
-void queryEntry(ProgramState& state) {
+void queryEntry(ProgramState& state, const CommandRow& row) {
   Arguments args = takeArguments(state);
   if (args.count != 3) throw std::runtime_error(msg::kBadQueryArguments);
-  pushResultMarker(state, kEntryLayout);
+  pushResultMarker(state, row.layout);
   const std::string& account = args.values[1];
   const PasswordEntry* entry = findEntry(requireGroup(state, args.values[0]), account);
   if (!entry) throw std::runtime_error(msg::kEntryMissing);
@@ -86,9 +77,9 @@ void queryEntry(ProgramState& state) {
   pushRow(state, std::string(entry->info()));
 }
 
-void queryUsers(ProgramState& state) {
+void queryUsers(ProgramState& state, const CommandRow& row) {
   takeArguments(state);
-  pushResultMarker(state, kUsersLayout);
+  pushResultMarker(state, row.layout);
   for (const UserAccount& user : state.registry.users) pushRow(state, user.name);
 }
 

@@ -2,13 +2,14 @@
 #pragma once
 
 #include "program_state.h"
+#include "shell/command_table.h"
 
 namespace vellumkeep {
 
-void queryModes(ProgramState& state);     // mode
-void queryGroups(ProgramState& state);    // dir
-void searchEntries(ProgramState& state);  // seach
-void queryEntry(ProgramState& state);     // password
-void queryUsers(ProgramState& state);     // user
+void queryModes(ProgramState& state, const CommandRow& row);     // mode
+void queryGroups(ProgramState& state, const CommandRow& row);    // dir
+void searchEntries(ProgramState& state, const CommandRow& row);  // seach
+void queryEntry(ProgramState& state, const CommandRow& row);     // password
+void queryUsers(ProgramState& state, const CommandRow& row);     // user
 
 }  // namespace vellumkeep

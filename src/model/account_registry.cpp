@@ -51,6 +51,12 @@ bool AccountRegistry::isNameTaken(std::string_view name) {
          std::find(names.begin(), names.end(), name) != names.end();
 }
 
+std::vector<std::string> AccountRegistry::namesWithout(std::string_view name) const {
+  std::vector<std::string> remaining = names;
+  eraseFirstName(remaining, name);
+  return remaining;
+}
+
 void AccountRegistry::registerAccount(const UserAccount& account) {
   names.push_back(account.name);
   loadAccountFromScratch(account);

@@ -33,6 +33,10 @@ class AccountRegistry {
   // True when an account of that name is loaded or the name is listed.
   bool isNameTaken(std::string_view name);
 
+  // `names` without the first occurrence of `name`, as Config.ini lists them once the account
+  // is gone.
+  std::vector<std::string> namesWithout(std::string_view name) const;
+
   // Appends the name to `names` and files a copy of the account by its role.
   void registerAccount(const UserAccount& account);
 

@@ -4,6 +4,14 @@
 
 namespace vellumkeep::msg {
 
+// What help shows of one command.
+struct CommandHelp {
+  const char* synopsis;  // the arguments after the command word
+  const char* summary;   // one line, for the list of commands
+  const char* details;   // what the command does, for help WORD
+  const char* example;   // a command line
+};
+
 // Results and command errors.
 inline constexpr char kSuccess[] = "命令成功完成。";
 inline constexpr char kIllegalCharacter[] = "含有非法字符!";
@@ -17,6 +25,8 @@ inline constexpr char kMissingArgument[] = "缺少参数!";
 inline constexpr char kStackError[] = "数据栈错误!";
 inline constexpr char kIllegalOperation[] = "非法操作!";
 inline constexpr char kDirectoryError[] = "目录错误!";
+inline constexpr char kBadGeneratedLength[] = "密码长度应为8到64之间的数字!";
+inline constexpr char kRandomUnavailable[] = "无法获取安全的随机数!";
 
 // Password store.
 inline constexpr char kGroupMissing[] = "分组不存在!";
@@ -74,9 +84,116 @@ inline constexpr char kEntryAccount[] = "账号:";
 inline constexpr char kEntryPassword[] = "密码:";
 inline constexpr char kUserListHeading[] = "\\\\user_system 的用户账户";
 
+// Help: the list, one command in full, and the roles of the permission masks.
+inline constexpr char kHelpHeading[] = "你可以使用的命令:";
+inline constexpr char kHelpFooter[] = "输入 help 命令名 可查看该命令的详细说明。";
+inline constexpr char kHelpUsageLabel[] = "用法: ";
+inline constexpr char kHelpAskedLabel[] = "未输入参数时依次询问:";
+inline constexpr char kHelpConfirmLabel[] = "执行前确认:";
+inline constexpr char kHelpRolesLabel[] = "可用角色: ";
+inline constexpr char kHelpExampleLabel[] = "示例: ";
+inline constexpr char kHelpRoleSeparator[] = "、";
+inline constexpr char kRoleSuperAdministrator[] = "system（超级管理员）";
+inline constexpr char kRoleSystemAdministrator[] = "root（系统管理员）";
+inline constexpr char kRoleAdministrator[] = "管理员";
+inline constexpr char kRoleUser[] = "用户";
+
+inline constexpr CommandHelp kHelpDir = {
+    "[分组...]", "列出分组，或分组中的账号",
+    "不带参数时列出你的所有分组；带上分组名时，逐个列出这些分组中保存的账号。", "dir mail"};
+inline constexpr CommandHelp kHelpSeach = {
+    "账号...", "查找保存了某账号的分组",
+    "对每个账号名，列出保存了该账号的分组。只比较完整的账号名，区分大小写。\n"
+    "命令拼写为 seach（没有 r）。",
+    "seach alice@example.org"};
+inline constexpr CommandHelp kHelpPassword = {
+    "分组 账号", "显示一条账号的密码和附加信息",
+    "显示指定分组中该账号的密码，以及保存时添加的类型和内容。", "password mail alice@example.org"};
+inline constexpr CommandHelp kHelpUser = {
+    "", "列出程序的所有用户", "列出角色为用户的所有账户，每行三个；不列出管理员。", "user"};
+inline constexpr CommandHelp kHelpMode = {
+    "", "列出两种加密模式",
+    "列出 setmode 可选的加密模式：unencrypted（数据文件为明文）\n"
+    "和 simple（数据文件为简单编码）。",
+    "mode"};
+inline constexpr CommandHelp kHelpAddadmin = {
+    "[用户名 密码]", "新建一个管理员", "新建一个管理员账户。用户名和密码均为 6 到 12 个字符。",
+    "addadmin admin01 adminpw1"};
+inline constexpr CommandHelp kHelpAdduser = {
+    "[用户名 密码 simple]", "新建一个用户",
+    "新建一个用户账户。用户名和密码均为 6 到 12 个字符；加密模式必须写 simple，\n"
+    "之后可由该用户用 setmode 更改。",
+    "adduser alice01 alicepw1 simple"};
+inline constexpr CommandHelp kHelpAdddir = {
+    "[分组]", "新建一个分组", "新建一个分组。询问分组名时，回答不能为空。", "adddir mail"};
+inline constexpr CommandHelp kHelpAddpassword = {
+    "[分组 账号 密码 [类型 内容]...]", "在分组中保存账号和密码",
+    "在已有的分组中保存账号和密码，后面可以跟任意对“类型 内容”作为附加信息。\n"
+    "逐项询问时，回答 Y 继续添加一对类型和内容，回答 N 结束；任何一项回答都不能为空。",
+    "addpassword mail alice@example.org mailpw1 url mail.example.org"};
+inline constexpr CommandHelp kHelpDeladmin = {"用户名", "删除一个账户",
+                                              "删除指定的账户及其文件；root 和 system 不能删除。",
+                                              "deladmin admin01"};
+inline constexpr CommandHelp kHelpDeluser = {
+    "用户名", "删除一个账户及其全部数据",
+    "删除指定的账户及其保存的全部数据；root 和 system 不能删除。", "deluser alice01"};
+inline constexpr CommandHelp kHelpDeldir = {"分组", "删除一个分组及其中的数据",
+                                            "删除指定的分组及其中保存的全部账号。", "deldir mail"};
+inline constexpr CommandHelp kHelpDelpassword = {"分组 账号", "删除一条保存的账号",
+                                                 "删除指定分组中保存的该账号及其密码。",
+                                                 "delpassword mail alice@example.org"};
+inline constexpr CommandHelp kHelpSetmode = {
+    "unencrypted|simple", "更改数据文件的保存方式",
+    "以指定的模式重写你的数据文件：unencrypted 为明文，simple 为简单编码。", "setmode simple"};
+inline constexpr CommandHelp kHelpSetpassword = {"新密码", "修改自己的登录密码",
+                                                 "把你的登录密码改为新密码（6 到 12 个字符）。",
+                                                 "setpassword newpass1"};
+inline constexpr CommandHelp kHelpHelp = {
+    "[命令]", "列出可用的命令，或显示命令的说明",
+    "不带参数时列出你可以使用的命令；带上命令名时显示该命令的用法、询问、\n"
+    "可用角色和示例。",
+    "help addpassword"};
+inline constexpr CommandHelp kHelpExit = {"", "退出程序", "结束本次会话并退出程序（同 quit）。",
+                                          "exit"};
+inline constexpr CommandHelp kHelpGenpassword = {
+    "[长度]", "生成一个随机密码",
+    "生成一个随机密码，长度为 8 到 64，默认 20。密码由字母、数字、下划线和符号\n"
+    "@.~!#$%^&*()-=+/ 组成，至少含一个小写字母、一个大写字母、一个数字和一个符号。\n"
+    "密码只显示这一次，不会保存；可以原样用于 addpassword。",
+    "genpassword 16"};
+inline constexpr CommandHelp kHelpQuit = {"", "退出程序", "结束本次会话并退出程序（同 exit）。",
+                                          "quit"};
+
 // Start-up.
+inline constexpr char kNoConfig[] =
+    "当前文件夹中没有 Config.ini。请先在此运行 vellumkeep-init 创建安装。";
 inline constexpr char kInstallationBusy[] = "另一个 Vellumkeep 进程正在使用此安装，请先结束它。";
 inline constexpr char kInstallationUnlockable[] = "无法锁定此安装（Config.ini.lock），程序未启动。";
+
+// The programs' arguments. A refusal is followed by the argument concerned.
+inline constexpr char kProgramUsage[] = "用法: vellumkeep [-h|--help] [-V|--version]";
+inline constexpr char kProgramHelp[] =
+    "在当前文件夹的安装中启动 Vellumkeep：读取 Config.ini，登录后在提示符下输入命令，\n"
+    "help 列出可用的命令，exit 或 quit 退出。\n"
+    "  -h, --help     显示本说明并退出\n"
+    "  -V, --version  显示版本并退出";
+inline constexpr char kInitUsage[] =
+    "用法: vellumkeep-init [--mode simple|strong] [DATA_FOLDER]\n"
+    "      vellumkeep-init --recover [DATA_FOLDER]";
+inline constexpr char kInitHelp[] =
+    "在当前文件夹中创建新的安装：Config.ini、数据文件夹 DATA_FOLDER（默认 data/，\n"
+    "权限 0700）和 root 的文件；root 的密码询问两次。Config.ini 已存在时不做任何更改。\n"
+    "  --mode MODE    root 的数据文件的加密模式：simple 或 strong\n"
+    "  --recover      恢复 DATA_FOLDER 中已有的安装\n"
+    "  -h, --help     显示本说明并退出\n"
+    "  -V, --version  显示版本并退出";
+inline constexpr char kArgumentUnknown[] = "无法识别的选项: ";
+inline constexpr char kArgumentExtra[] = "多余的参数: ";
+inline constexpr char kArgumentValueMissing[] = "选项缺少值: ";
+inline constexpr char kArgumentBadMode[] = "不支持的加密模式: ";
+inline constexpr char kArgumentConflict[] = "不能同时使用的选项: ";
+inline constexpr char kArgumentEmptyFolder[] = "数据文件夹的名称不能为空";
+inline constexpr char kInitOptionUnavailable[] = "此版本尚不支持该选项，未做任何更改: ";
 
 // The first-account tool.
 inline constexpr char kInitAskPassword[] = "请输入root的密码: ";
@@ -86,6 +203,14 @@ inline constexpr char kInitPasswordsDiffer[] = "两次输入的密码不一致�
 inline constexpr char kInitInputEnded[] = "输入已结束，未做任何更改。";
 inline constexpr char kInitCancelled[] = "已取消，未做任何更改。";
 inline constexpr char kInitDone[] = "安装完成：已创建 Config.ini 和 root 的数据文件。";
+inline constexpr char kInitRootFilesExist[] =
+    "数据文件夹中已有 root 的文件，未做任何更改。若 Config.ini 已丢失，请运行 "
+    "vellumkeep-init --recover 恢复它。";
+inline constexpr char kInitFolderUnfit[] =
+    "数据文件夹的名称含有双引号或换行，Config.ini 无法记录，未做任何更改。";
+inline constexpr char kInitFolderFailed[] = "无法创建数据文件夹（请确认其上级文件夹存在）：";
+inline constexpr char kInitNothingToRecover[] = "数据文件夹中没有找到任何用户的文件，未做任何更改。";
+inline constexpr char kInitRecovered[] = "已恢复 Config.ini，列出以下用户：";
 
 // About block and banner.
 inline constexpr char kAboutTitle[] = "Vellumkeep 控制台密码管理器";

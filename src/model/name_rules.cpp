@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "model/account_registry.h"
 #include "model/charsets.h"
 #include "model/messages.h"
 
@@ -12,24 +13,35 @@ namespace {
 constexpr size_t kMinLength = 6;
 constexpr size_t kMaxLength = 12;
 
-void checkRule(std::string_view text, const char* tooShort, const char* tooLong) {
-  if (text.size() < kMinLength) throw std::runtime_error(tooShort);
-  if (text.size() > kMaxLength) throw std::runtime_error(tooLong);
-  if (!consistsOf(text, kTextCharset)) throw std::runtime_error(msg::kIllegalCharacter);
+// The message of the first rule `text` breaks, or null.
+const char* ruleBroken(std::string_view text, const char* tooShort, const char* tooLong) {
+  if (text.size() < kMinLength) return tooShort;
+  if (text.size() > kMaxLength) return tooLong;
+  if (!consistsOf(text, kTextCharset)) return msg::kIllegalCharacter;
+  return nullptr;
+}
+
+const char* userNameRuleBroken(std::string_view text) {
+  if (const char* broken = ruleBroken(text, msg::kNameTooShort, msg::kNameTooLong)) return broken;
+  // A name becomes part of file paths; a slash would lead out of the data folder.
+  if (text.find('/') != std::string_view::npos) return msg::kIllegalCharacter;
+  return nullptr;
 }
 
 }  // namespace
 
 void checkUserName(std::string_view text) {
-  checkRule(text, msg::kNameTooShort, msg::kNameTooLong);
-  // A name becomes part of file paths; a slash would lead out of the data folder.
-  if (text.find('/') != std::string_view::npos) {
-    throw std::runtime_error(msg::kIllegalCharacter);
-  }
+  if (const char* broken = userNameRuleBroken(text)) throw std::runtime_error(broken);
 }
 
 void checkPassword(std::string_view text) {
-  checkRule(text, msg::kPasswordTooShort, msg::kPasswordTooLong);
+  if (const char* broken = ruleBroken(text, msg::kPasswordTooShort, msg::kPasswordTooLong)) {
+    throw std::runtime_error(broken);
+  }
+}
+
+bool isUsableName(std::string_view name) {
+  return name == kRootName || userNameRuleBroken(name) == nullptr;
 }
 
 }  // namespace vellumkeep

@@ -12,4 +12,8 @@ void checkUserName(std::string_view text);
 // Throws "密码太短!", "密码太长!" or "含有非法字符!"; returns when `text` is a valid password.
 void checkPassword(std::string_view text);
 
+// True for a name that may name files in the data folder: one the user-name rule accepts, or
+// the reserved "root". Names read from Config.ini must pass before any path is built of them.
+bool isUsableName(std::string_view name);
+
 }  // namespace vellumkeep

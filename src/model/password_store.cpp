@@ -24,6 +24,22 @@ auto findEntryIn(G& group, std::string_view accountName) -> decltype(&group.entr
   return it == group.entries.end() ? nullptr : &*it;
 }
 
+// Moves the element at `item` out of `items`, keeping the order of the rest and the count.
+template <typename T>
+Taken<T> takeAt(std::vector<T>& items, T* item, int32_t& count) {
+  const size_t position = static_cast<size_t>(item - items.data());
+  Taken<T> taken{std::move(*item), position};
+  items.erase(items.begin() + static_cast<std::ptrdiff_t>(position));
+  --count;
+  return taken;
+}
+
+template <typename T>
+void restoreAt(std::vector<T>& items, Taken<T> taken, int32_t& count) {
+  items.insert(items.begin() + static_cast<std::ptrdiff_t>(taken.position), std::move(taken.item));
+  ++count;
+}
+
 }  // namespace
 
 PasswordEntry::PasswordEntry(std::string_view account, std::string_view password,
@@ -59,10 +75,17 @@ void insertGroup(UserAccount& account, Group group) {
 }
 
 void removeGroup(UserAccount& account, std::string_view name) {
+  takeGroup(account, name);
+}
+
+Taken<Group> takeGroup(UserAccount& account, std::string_view name) {
   Group* group = findGroup(account, name);
   if (!group) throw std::runtime_error(msg::kGroupMissing);
-  account.groups.erase(account.groups.begin() + (group - account.groups.data()));
-  --account.groupCount;
+  return takeAt(account.groups, group, account.groupCount);
+}
+
+void restoreGroup(UserAccount& account, Taken<Group> taken) {
+  restoreAt(account.groups, std::move(taken), account.groupCount);
 }
 
 std::vector<PasswordEntry>& groupEntries(UserAccount& account, std::string_view name) {
@@ -78,10 +101,17 @@ void insertEntry(Group& group, PasswordEntry entry) {
 }
 
 void removeEntry(Group& group, std::string_view accountName) {
+  takeEntry(group, accountName);
+}
+
+Taken<PasswordEntry> takeEntry(Group& group, std::string_view accountName) {
   PasswordEntry* entry = findEntry(group, accountName);
   if (!entry) throw std::runtime_error(msg::kEntryMissing);
-  group.entries.erase(group.entries.begin() + (entry - group.entries.data()));
-  --group.entryCount;
+  return takeAt(group.entries, entry, group.entryCount);
+}
+
+void restoreEntry(Group& group, Taken<PasswordEntry> taken) {
+  restoreAt(group.entries, std::move(taken), group.entryCount);
 }
 
 std::vector<InfoField> splitInfo(std::string_view info) {

@@ -57,10 +57,27 @@ void insertGroup(UserAccount& account, Group group);
 void removeGroup(UserAccount& account, std::string_view name);
 // The entries of the named group; throws "分组不存在!".
 std::vector<PasswordEntry>& groupEntries(UserAccount& account, std::string_view name);
+// A group or an entry taken out of its sequence, with the place it had there.
+template <typename T>
+struct Taken {
+  T item;
+  size_t position;
+};
+
+// Removes the named group as removeGroup does and hands it back with its place.
+Taken<Group> takeGroup(UserAccount& account, std::string_view name);
+// Puts a taken group back where it was: the undoing of takeGroup.
+void restoreGroup(UserAccount& account, Taken<Group> taken);
+
 // Appends `entry`; throws "数据已存在!" when its account is taken in the group.
 void insertEntry(Group& group, PasswordEntry entry);
 // Removes the entry of that account; throws "数据不存在!".
 void removeEntry(Group& group, std::string_view accountName);
+
+// Removes the entry as removeEntry does and hands it back with its place.
+Taken<PasswordEntry> takeEntry(Group& group, std::string_view accountName);
+// Puts a taken entry back where it was: the undoing of takeEntry.
+void restoreEntry(Group& group, Taken<PasswordEntry> taken);
 
 // The info words taken two at a time; a lone last word is dropped.
 std::vector<InfoField> splitInfo(std::string_view info);

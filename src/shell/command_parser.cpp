@@ -6,50 +6,11 @@
 #include "model/charsets.h"
 #include "model/messages.h"
 #include "model/name_rules.h"
+#include "shell/command_table.h"
 
 namespace vellumkeep {
 
 namespace {
-
-enum class ParseForm {
-  kPlainWords,   // every word pushed untested
-  kNoArguments,  // further words ignored
-  kNewAccount,   // name and password tested, asked when none is typed
-  kNewGroup,     // text words, the group asked when none is typed
-  kNewEntry,     // group, account, password and info items
-  kDeletion,     // text words, then a confirmation
-  kTextWords,    // text words
-  kNewPassword,  // exactly one word, the password rule applied
-};
-
-struct CommandSpec {
-  const char* word;
-  CommandCode code;
-  int mask;  // roles allowed, as bits
-  ParseForm form;
-  const char* warning = nullptr;   // first line of a deletion's confirmation, if any
-  const char* question = nullptr;  // confirmation of a deletion
-};
-
-const CommandSpec kCommandTable[] = {
-    {"dir", 0, 9, ParseForm::kPlainWords},
-    {"seach", 1, 9, ParseForm::kPlainWords},
-    {"password", 2, 9, ParseForm::kPlainWords},
-    {"user", 3, 7, ParseForm::kNoArguments},
-    {"mode", 4, 15, ParseForm::kPlainWords},
-    {"addadmin", 5, 3, ParseForm::kNewAccount},
-    {"adduser", 6, 7, ParseForm::kNewAccount},
-    {"adddir", 7, 9, ParseForm::kNewGroup},
-    {"addpassword", 8, 9, ParseForm::kNewEntry},
-    {"deladmin", 9, 3, ParseForm::kDeletion, nullptr, msg::kConfirmDeleteAdmin},
-    {"deluser", 10, 7, ParseForm::kDeletion, msg::kWarnDeleteUser, msg::kConfirmDeleteUser},
-    {"deldir", 11, 9, ParseForm::kDeletion, msg::kWarnDeleteGroup, msg::kConfirmDeleteGroup},
-    {"delpassword", 12, 9, ParseForm::kDeletion, nullptr, msg::kConfirmDeleteEntry},
-    {"setmode", 13, 8, ParseForm::kTextWords},
-    {"setpassword", 14, 7, ParseForm::kNewPassword},
-};
-
-constexpr CommandCode kAddUserCode = 6;
 
 void push(ProgramState& state, std::string text) {
   state.argumentStack.push_back(ArgumentEntry{1, std::move(text)});
@@ -59,10 +20,8 @@ void requireText(std::string_view text) {
   if (!consistsOf(text, kTextCharset)) throw std::runtime_error(msg::kIllegalCharacter);
 }
 
-void checkPermission(ProgramState& state, const CommandSpec& spec) {
-  if ((state.operatorAccount().role & spec.mask) == 0) {
-    throw std::runtime_error(msg::kNoPermission);
-  }
+void checkPermission(ProgramState& state, const CommandRow& row) {
+  if (!mayUse(state.operatorAccount().role, row)) throw std::runtime_error(msg::kNoPermission);
 }
 
 // Writes a question that is answered on the same line.
@@ -89,28 +48,30 @@ std::string ask(ProgramState& state, const char* question, bool secret = false) 
   return secret ? state.console.readSecretLine() : state.console.readLine();
 }
 
-// An answer that must consist of text bytes.
-std::string askText(ProgramState& state, const char* question, bool secret = false) {
+// An answer that stands for one word of the line: text bytes, and not empty, since an empty
+// answer is the word's absence (an empty group name could never be named again).
+std::string askWord(ProgramState& state, const char* question, bool secret = false) {
   std::string answer = ask(state, question, secret);
   requireText(answer);
+  if (answer.empty()) throw std::runtime_error(msg::kBadArguments);
   return answer;
 }
 
-CommandCode parseNewAccount(ProgramState& state, const CommandSpec& spec) {
+CommandCode parseNewAccount(ProgramState& state, const CommandRow& row) {
   int typed = pushRemainingWords(state, [](int index, const std::string& word) {
     if (index == 0) checkUserName(word);
     if (index == 1) checkPassword(word);
   });
-  checkPermission(state, spec);
-  if (typed > 0) return spec.code;
+  checkPermission(state, row);
+  if (typed > 0) return row.code;
   std::string name = ask(state, msg::kAskUserName);
   checkUserName(name);
   push(state, name);
   std::string password = ask(state, msg::kAskPassword, true);
   checkPassword(password);
   push(state, password);
-  if (spec.code == kAddUserCode) push(state, ask(state, msg::kAskMode));
-  return spec.code;
+  if (row.form == ParseForm::kNewAccountMode) push(state, ask(state, msg::kAskMode));
+  return row.code;
 }
 
 // Whether the operator wants to add another (type, content) pair.
@@ -133,7 +94,7 @@ std::string joinItems(const std::vector<std::string>& items) {
   return info;
 }
 
-CommandCode parseNewEntry(ProgramState& state, const CommandSpec& spec) {
+CommandCode parseNewEntry(ProgramState& state, const CommandRow& row) {
   int count = 0;
   std::string word;
   while (count < 3 && readWord(state, word)) {
@@ -141,7 +102,7 @@ CommandCode parseNewEntry(ProgramState& state, const CommandSpec& spec) {
     requireText(word);
     push(state, word);
   }
-  checkPermission(state, spec);
+  checkPermission(state, row);
   if (count == 1 || count == 2) throw std::runtime_error(msg::kBadArguments);
   std::vector<std::string> items;
   if (count == 3) {
@@ -151,45 +112,48 @@ CommandCode parseNewEntry(ProgramState& state, const CommandSpec& spec) {
     }
     push(state, joinItems(items));
     if (items.size() % 2 != 0) throw std::runtime_error(msg::kBadArguments);
-    return spec.code;
+    return row.code;
   }
-  push(state, askText(state, msg::kAskTargetGroup));
-  push(state, askText(state, msg::kAskUserName));
-  push(state, askText(state, msg::kAskPassword, true));
+  push(state, askWord(state, msg::kAskTargetGroup));
+  push(state, askWord(state, msg::kAskUserName));
+  push(state, askWord(state, msg::kAskPassword, true));
   while (askMoreInfo(state)) {
-    items.push_back(askText(state, msg::kAskInfoType));
-    items.push_back(askText(state, msg::kAskInfoContent));
+    items.push_back(askWord(state, msg::kAskInfoType));
+    items.push_back(askWord(state, msg::kAskInfoContent));
   }
   push(state, joinItems(items));
-  return spec.code;
+  return row.code;
 }
 
-bool confirmDeletion(ProgramState& state, const CommandSpec& spec) {
-  if (!spec.warning) return askYesNo(state, spec.question);
-  return askYesNo(state, std::string(spec.warning) + "\n" + spec.question);
+bool confirmDeletion(ProgramState& state, const CommandRow& row) {
+  if (!row.warning) return askYesNo(state, row.question);
+  return askYesNo(state, std::string(row.warning) + "\n" + row.question);
 }
 
-CommandCode parseForm(ProgramState& state, const CommandSpec& spec) {
+CommandCode parseForm(ProgramState& state, const CommandRow& row) {
   auto textWord = [](int, const std::string& word) { requireText(word); };
-  switch (spec.form) {
+  switch (row.form) {
     case ParseForm::kPlainWords:
       pushRemainingWords(state, [](int, const std::string&) {});
       break;
     case ParseForm::kNoArguments:
       break;
+    case ParseForm::kEnd:
+      return row.code;
     case ParseForm::kNewAccount:
-      return parseNewAccount(state, spec);
+    case ParseForm::kNewAccountMode:
+      return parseNewAccount(state, row);
     case ParseForm::kNewGroup:
       if (pushRemainingWords(state, textWord) > 0) break;
-      checkPermission(state, spec);
-      push(state, askText(state, msg::kAskGroup));
-      return spec.code;
+      checkPermission(state, row);
+      push(state, askWord(state, msg::kAskGroup));
+      return row.code;
     case ParseForm::kNewEntry:
-      return parseNewEntry(state, spec);
+      return parseNewEntry(state, row);
     case ParseForm::kDeletion:
       pushRemainingWords(state, textWord);
-      checkPermission(state, spec);
-      return confirmDeletion(state, spec) ? spec.code : kDeclined;
+      checkPermission(state, row);
+      return confirmDeletion(state, row) ? row.code : kDeclined;
     case ParseForm::kTextWords:
       pushRemainingWords(state, textWord);
       break;
@@ -201,8 +165,8 @@ CommandCode parseForm(ProgramState& state, const CommandSpec& spec) {
       break;
     }
   }
-  checkPermission(state, spec);
-  return spec.code;
+  checkPermission(state, row);
+  return row.code;
 }
 
 }  // namespace
@@ -212,13 +176,10 @@ CommandCode parseCommand(ProgramState& state, std::string_view line) {
   state.commandStream.str(std::string(line));
   std::string word;
   readWord(state, word);
-  for (const CommandSpec& spec : kCommandTable) {
-    if (word == spec.word) {
-      push(state, word);
-      return parseForm(state, spec);
-    }
-  }
-  throw std::runtime_error(msg::kUnknownCommand);
+  const CommandRow* row = findCommand(word);
+  if (!row) throw std::runtime_error(msg::kUnknownCommand);
+  push(state, word);
+  return parseForm(state, *row);
 }
 
 bool readWord(ProgramState& state, std::string& word) {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "model/messages.h"
-#include "storage/working_files.h"
+#include "storage/account_storage.h"
 
 namespace vellumkeep {
 
@@ -15,7 +15,7 @@ constexpr size_t kBannerWidth = 79;
 constexpr char kClearScreen[] = "\x1b[2J\x1b[H";
 
 // Runs `step` under the login's handlers: a runtime error or the corruption error is
-// written with one line end (the latter also removes every working file). False on error.
+// written with one line end. False on error.
 template <typename Step>
 bool underLoginHandler(ProgramState& state, Step step) {
   try {
@@ -24,7 +24,6 @@ bool underLoginHandler(ProgramState& state, Step step) {
     state.console.err.text(error.what()).endLine();
   } catch (const std::domain_error& error) {
     state.console.err.text(error.what()).endLine();
-    cleanAllWorkingFiles(state);
   }
   return false;
 }

@@ -11,7 +11,6 @@
 #include "model/messages.h"
 #include "shell/command_parser.h"
 #include "shell/session_lock.h"
-#include "storage/working_files.h"
 
 namespace vellumkeep {
 
@@ -33,7 +32,6 @@ void runCommandLine(ProgramState& state, std::string_view line) {
   if (state.currentCommandCode == kDeclined) return;
   state.opcodeStack.push_back(state.currentCommandCode);
   executeCommand(state);
-  cleanOperatorWorkingFile(state);
   showResult(state);
 }
 
@@ -78,6 +76,7 @@ PassOutcome runPass(ProgramState& state) {
     if (!line) return PassOutcome::kNext;
     rememberCommandLine(state, *line);
     runCommandLine(state, *line);
+    if (state.endRequested) return PassOutcome::kEnd;
   } catch (const InputExhausted&) {
     return PassOutcome::kEnd;
   } catch (const InputCancelled&) {
@@ -86,7 +85,6 @@ PassOutcome runPass(ProgramState& state) {
     return PassOutcome::kLock;
   } catch (const std::runtime_error& error) {
     state.console.err.text(error.what()).endLine().endLine();
-    cleanOperatorWorkingFile(state);
   }
   return PassOutcome::kNext;
 }

@@ -142,12 +142,11 @@ class LineScanner {
     while (end == std::string_view::npos && more_ && takeNextPiece()) {
       end = text_.find('\n', pos_);
     }
-    if (end == std::string_view::npos) {
-      if (pos_ >= text_.size()) throwCorrupt();
-      end = text_.size();
-    }
+    // Every line the writer writes ends with a line feed: a needed line without one is a
+    // file cut short.
+    if (end == std::string_view::npos) throwCorrupt();
     std::string_view line = text_.substr(pos_, end - pos_);
-    consumed_ += std::min(end + 1, text_.size()) - pos_;
+    consumed_ += end + 1 - pos_;
     pos_ = end + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     return line;
@@ -160,6 +159,14 @@ class LineScanner {
   }
 
   int32_t nextNumber() { return parseNumber(nextLine()).value_or(0); }
+
+  // A group id, or the last one handed out: ids start at 1 and only ever grow by one, so a
+  // negative one, or one with no successor, was never written by the program.
+  int32_t nextId() {
+    const int32_t id = nextNumber();
+    if (id < 0 || id == INT32_MAX) throwCorrupt();
+    return id;
+  }
 
   int32_t nextCount() {
     const std::optional<int32_t> count = parseNumber(nextLine());
@@ -194,7 +201,7 @@ class LineScanner {
 Group readGroup(LineScanner& lines) {
   Group group;
   group.name = lines.nextLine();
-  group.id = lines.nextNumber();
+  group.id = lines.nextId();
   group.entryCount = lines.nextCount();
   group.entries.reserve(std::min(static_cast<size_t>(group.entryCount), lines.itemsLeft(3)));
   // Copies, since a line lasts only until the next is read; reused from entry to entry.
@@ -244,7 +251,7 @@ void readAccountText(LineScanner& lines, UserAccount& scratch) {
   account.role = lines.nextNumber();
   account.mode = lines.nextNumber();
   account.groupCount = lines.nextCount();
-  account.lastGroupId = lines.nextNumber();
+  account.lastGroupId = lines.nextId();
   account.groups.reserve(std::min(static_cast<size_t>(account.groupCount), lines.itemsLeft(3)));
   for (int32_t i = 0; i < account.groupCount; ++i) account.groups.push_back(readGroup(lines));
   scratch = std::move(account);

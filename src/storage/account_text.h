@@ -27,8 +27,9 @@ void writeAccountText(const UserAccount& account,
 // Parses an account text into `scratch`, replacing all it held, including its groups.
 // A carriage return ending a line is dropped; lines after the last entry are ignored; a
 // number line without a number gives 0. Throws std::domain_error("该用户数据已损坏!") when
-// lines are missing or a group or entry count is unreadable or negative; `scratch` is then
-// unchanged. Does not file the account anywhere.
+// lines are missing or a needed line lacks its line end (a file cut short), a group or entry
+// count is unreadable or negative, or an id is negative or the largest int32: nothing the
+// program writes. `scratch` is then unchanged. Does not file the account anywhere.
 void readAccountText(std::string_view text, UserAccount& scratch);
 
 // Hands over the next piece of a text in its argument, replacing what it held; false at the

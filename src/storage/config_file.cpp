@@ -139,15 +139,15 @@ std::string formatConfig(std::string_view dataPath, const std::vector<std::strin
   return text;
 }
 
-void readConfig(const std::string& configPath, std::string& dataPath,
+void readConfig(FileSystem& fs, const std::string& configPath, std::string& dataPath,
                 std::vector<std::string>& names) {
   std::string text;
-  if (readFile(configPath, text)) parseConfig(text, dataPath, names);
+  if (readFile(fs, configPath, text)) parseConfig(text, dataPath, names);
 }
 
-void writeConfig(const std::string& configPath, std::string_view dataPath,
+void writeConfig(FileSystem& fs, const std::string& configPath, std::string_view dataPath,
                  const std::vector<std::string>& names) {
-  writeFileAtomically(configPath, formatConfig(dataPath, names));
+  writeFileAtomically(fs, configPath, formatConfig(dataPath, names));
 }
 
 }  // namespace vellumkeep

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "storage/file_system.h"
+
 namespace vellumkeep {
 
 // One token of a configuration line and the position to go on from; next is -1 when the
@@ -34,12 +36,12 @@ void parseConfig(std::string_view text, std::string& dataPath, std::vector<std::
 std::string formatConfig(std::string_view dataPath, const std::vector<std::string>& names);
 
 // Reads the file at `configPath` with parseConfig; a missing file fills nothing.
-void readConfig(const std::string& configPath, std::string& dataPath,
+void readConfig(FileSystem& fs, const std::string& configPath, std::string& dataPath,
                 std::vector<std::string>& names);
 
 // Replaces the file at `configPath` with formatConfig's text, atomically. Throws
 // std::runtime_error("文件写入失败!") when it cannot be written.
-void writeConfig(const std::string& configPath, std::string_view dataPath,
+void writeConfig(FileSystem& fs, const std::string& configPath, std::string_view dataPath,
                  const std::vector<std::string>& names);
 
 }  // namespace vellumkeep

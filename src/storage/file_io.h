@@ -1,42 +1,39 @@
-// Whole-file reads and writes for the data folder (POSIX). Files are created owner-only
-// (0600); durable writes go to a temporary file that replaces the target only when complete.
+// Whole-file reads and durable writes through the FileSystem: files are created owner-only,
+// and a file is replaced by writing a temporary that is synced and renamed over it only when
+// complete, so that a failure or a crash leaves the old file whole.
 #pragma once
 
-#include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 
+#include "storage/file_system.h"
+
 namespace vellumkeep {
 
-// Writes a file piece by piece: creates it afresh, replacing any file of that name, with
-// owner-only permissions (0600).
-// Every failure throws std::runtime_error("文件写入失败!"). With `durable`, the disk starts
-// writing each megabyte as soon as it is handed over, so that the final sync waits only for
-// the rest. Closes the file, unsynced, when it leaves scope unclosed.
+// Writes a new file piece by piece: created afresh, owner-only. Every failure throws
+// std::runtime_error("文件写入失败!"). A file left unfinished is closed, unsynced, when the
+// writer leaves scope.
 class FileWriter {
  public:
-  FileWriter(const std::string& path, bool durable);
-  ~FileWriter();
+  FileWriter(FileSystem& fs, const std::string& path);
   FileWriter(const FileWriter&) = delete;
   FileWriter& operator=(const FileWriter&) = delete;
 
   void write(std::string_view data);
-  // Syncs a durable file and closes it; a close that reports an error throws.
-  void close();
+  // Syncs the file to disk and closes it.
+  void finish();
 
  private:
-  int fd_;
-  bool durable_;
-  std::size_t unflushed_ = 0;  // bytes handed over since the disk was last told to write
-  std::size_t flushedUpTo_ = 0;
+  std::unique_ptr<WritableFile> file_;
 };
 
-// Removes a file when it leaves scope, unless keep() was called: for temporaries and
-// working files that must not outlive a failure.
+// Removes a file when it leaves scope, unless keep() was called: for temporaries that must
+// not outlive a failure.
 class ScopedFileRemover {
  public:
-  explicit ScopedFileRemover(std::string path) : path_(std::move(path)) {}
+  ScopedFileRemover(FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
   ~ScopedFileRemover();
   ScopedFileRemover(const ScopedFileRemover&) = delete;
   ScopedFileRemover& operator=(const ScopedFileRemover&) = delete;
@@ -45,90 +42,53 @@ class ScopedFileRemover {
   void keep() { kept_ = true; }
 
  private:
+  FileSystem& fs_;
   std::string path_;
   bool kept_ = false;
 };
 
-// Replaces `path` durably, as writeFileAtomically, with contents handed over in pieces: they
-// go to path + ".new", which commit() syncs and renames over `path`. Removes the temporary
-// when it leaves scope uncommitted (after a failure), so the old file stays whole.
+// Replaces `path` durably with contents handed over in pieces: they go to its temporary
+// (atomicTemporaryOf), which commit() syncs and renames over `path`. The temporary is removed
+// when the writer leaves scope uncommitted (after a failure), so the old file stays whole.
 class AtomicFileWriter {
  public:
-  explicit AtomicFileWriter(const std::string& path);
+  AtomicFileWriter(FileSystem& fs, const std::string& path);
   AtomicFileWriter(const AtomicFileWriter&) = delete;
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
   void write(std::string_view data) { file_.write(data); }
   void commit();
-  // Where the contents wait until commit().
-  const std::string& temporaryPath() const { return temporary_.path(); }
 
  private:
+  FileSystem& fs_;
   std::string path_;
   // Constructed before the writer, so that also a failed start removes the temporary.
   ScopedFileRemover temporary_;
   FileWriter file_;
 };
 
-// Reads a file piece by piece.
-class FileReader {
- public:
-  // Opens `path`; ok() tells whether that worked.
-  explicit FileReader(const std::string& path);
-  ~FileReader();
-  FileReader(const FileReader&) = delete;
-  FileReader& operator=(const FileReader&) = delete;
+// Reads the whole regular file into `contents`; false, with `contents` unchanged, when it is
+// missing, no regular file, or cannot be read.
+bool readFile(FileSystem& fs, const std::string& path, std::string& contents);
 
-  // False when the file could not be opened or a read failed.
-  bool ok() const { return fd_ >= 0 && !failed_; }
-  // The file's size when it was opened.
-  std::size_t size() const { return size_; }
-  // Replaces `piece` with the next bytes, at most `limit`; false at the end or on failure.
-  bool read(std::string& piece, std::size_t limit);
+// Replaces `path` with `contents` as AtomicFileWriter does. Throws "文件写入失败!".
+void writeFileAtomically(FileSystem& fs, const std::string& path, std::string_view contents);
 
- private:
-  int fd_;
-  std::size_t size_ = 0;
-  bool failed_ = false;
-};
+// Creates `path` afresh, writes `contents` and syncs them. Throws "文件写入失败!", leaving no
+// file of that name behind.
+void writeFileDurably(FileSystem& fs, const std::string& path, std::string_view contents);
 
-// Reads the whole file into `contents`; false, with `contents` unchanged, when the file
-// cannot be opened or read.
-bool readFile(const std::string& path, std::string& contents);
-
-// Replaces `path` with `contents` durably: writes and syncs path + ".new" (mode 0600), renames
-// it over `path` and syncs the folder. Throws std::runtime_error("文件写入失败!") on failure;
-// the old file then stays whole and the temporary is removed.
-void writeFileAtomically(const std::string& path, std::string_view contents);
-
-// Creates `path` afresh (mode 0600) and writes `contents`, without syncing: for transient
-// working files. Throws std::runtime_error("文件写入失败!") on failure.
-void writeFilePrivately(const std::string& path, std::string_view contents);
-
-// Creates `path` afresh (mode 0600), writes `contents` and syncs them to disk. Throws
-// std::runtime_error("文件写入失败!") on failure.
-void writeFileDurably(const std::string& path, std::string_view contents);
-
-// Removes the file if it exists; any failure is ignored.
-void removeFile(const std::string& path);
-
-// Removes the file; true when it is gone afterwards, also when it never existed.
-bool removeFileIfPresent(const std::string& path);
-
-// Renames `from` to `to`, replacing `to`, and syncs the folder of `to`; false when the
-// rename failed.
-bool moveFile(const std::string& from, const std::string& to);
+// Renames `from` to `to`, replacing `to`, and syncs the folder of `to`; false when the rename
+// failed. The folder sync is best effort: the rename has taken effect either way.
+bool moveFile(FileSystem& fs, const std::string& from, const std::string& to);
 
 // As moveFile; throws std::runtime_error("文件写入失败!") on failure.
-void renameFile(const std::string& from, const std::string& to);
+void renameFile(FileSystem& fs, const std::string& from, const std::string& to);
 
-// Gives the file `existing` the second name `alias`, replacing any file of that name: one
-// file then, whose bytes are written once. False when the file system has no such links.
-bool linkFile(const std::string& existing, const std::string& alias);
-
-// The temporary file through which writeFileAtomically and AtomicFileWriter replace `path`.
+// The temporary through which AtomicFileWriter replaces `path`.
 std::string atomicTemporaryOf(const std::string& path);
 
-bool fileExists(const std::string& path);
+// The folder part of `path` ("" for a bare name, the current folder).
+std::string folderOf(const std::string& path);
 
 }  // namespace vellumkeep

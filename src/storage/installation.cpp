@@ -1,8 +1,6 @@
 #include "storage/installation.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <stdexcept>
 
 #include "model/account_registry.h"
@@ -10,28 +8,104 @@
 #include "model/name_rules.h"
 #include "storage/config_file.h"
 #include "storage/file_io.h"
+#include "storage/file_names.h"
 #include "storage/user_files.h"
 
 namespace vellumkeep {
 
+namespace {
+
+// True when Config.ini, as written for `dataFolder`, reads back to that very folder: a
+// double quote or a line feed in the name would make every login use another folder.
+bool configCanHold(const std::string& dataFolder) {
+  std::string dataPath;
+  std::vector<std::string> names;
+  parseConfig(formatConfig(dataFolder, {kRootName}), dataPath, names);
+  return dataPath == dataFolder && names == std::vector<std::string>{kRootName};
+}
+
+void refuseUnfitFolder(FileSystem& fs, const std::string& configPath,
+                       const std::string& dataFolder) {
+  if (fs.exists(configPath)) throw std::runtime_error(msg::kInitConfigExists);
+  if (!configCanHold(dataFolder)) throw std::runtime_error(msg::kInitFolderUnfit);
+}
+
+[[noreturn]] void throwFolderFailed(const std::string& dataFolder) {
+  throw std::runtime_error(std::string(msg::kInitFolderFailed) + dataFolder);
+}
+
+// A data folder that is missing must have a parent to be made in.
+void refuseMissingParent(FileSystem& fs, const std::string& dataFolder) {
+  if (dataFolder.empty() || fs.exists(dataFolder)) return;
+  const std::string parent = folderOf(dataFolder.substr(0, dataFolder.size() - 1));
+  if (!parent.empty() && !fs.exists(parent)) throwFolderFailed(dataFolder);
+}
+
+void makeDataFolder(FileSystem& fs, const std::string& dataFolder) {
+  if (!dataFolder.empty() && !fs.makeFolder(dataFolder)) throwFolderFailed(dataFolder);
+}
+
+// The users whose two files are in the folder, root first, then by name.
+std::vector<std::string> usersWithFiles(FileSystem& fs, const UserFiles& files) {
+  std::vector<std::string> entries;
+  if (!fs.listFolder(files.dataPath, entries)) return {};
+  std::vector<std::string> users;
+  for (const std::string& entry : entries) {
+    if (entry.size() <= kDataExtension.size()) continue;
+    const std::string name = entry.substr(0, entry.size() - kDataExtension.size());
+    if (entry.substr(name.size()) != kDataExtension || !isUsableName(name)) continue;
+    if (fs.exists(files.passwordFile(name))) users.push_back(name);
+  }
+  std::sort(users.begin(), users.end(), [](const std::string& a, const std::string& b) {
+    return (a == kRootName) != (b == kRootName) ? a == kRootName : a < b;
+  });
+  return users;
+}
+
+}  // namespace
+
 std::string normalizeDataFolder(std::string folder) {
-  if (folder.empty() || folder.back() != '/') folder += '/';
+  if (!folder.empty() && folder.back() != '/') folder += '/';
   return folder;
 }
 
-void createInstallation(const std::string& configPath, const std::string& dataFolder,
-                        const std::string& rootPassword) {
-  if (fileExists(configPath)) throw std::runtime_error(msg::kInitConfigExists);
+void checkNewInstallation(FileSystem& fs, const std::string& configPath,
+                          const std::string& dataFolder) {
+  refuseUnfitFolder(fs, configPath, dataFolder);
+  refuseMissingParent(fs, dataFolder);
+  UserFiles files(fs);
+  files.dataPath = dataFolder;
+  if (files.hasFiles(kRootName)) throw std::runtime_error(msg::kInitRootFilesExist);
+}
+
+void createInstallation(FileSystem& fs, const std::string& configPath,
+                        const std::string& dataFolder, const std::string& rootPassword,
+                        int32_t mode) {
+  checkNewInstallation(fs, configPath, dataFolder);
   checkPassword(rootPassword);
-  if (::mkdir(dataFolder.c_str(), 0700) != 0 && errno != EEXIST) {
-    throw std::runtime_error(msg::kWriteFailed);
-  }
-  UserFiles files;
+  makeDataFolder(fs, dataFolder);
+  UserFiles files(fs);
   files.dataPath = dataFolder;
   files.keyCodeTable(kRootName);
-  files.saveAccount(makeAccount(kRootName, rootPassword, Simple, SystemAdministrator));
-  files.storePasswordFile(kRootName, Simple, rootPassword);
-  writeConfig(configPath, dataFolder, {kRootName});
+  files.writeNewAccount(makeAccount(kRootName, rootPassword, mode, SystemAdministrator));
+  try {
+    files.commitNewAccount(kRootName);
+    writeConfig(fs, configPath, dataFolder, {kRootName});
+  } catch (const std::runtime_error&) {
+    files.discardNewAccount(kRootName);
+    throw;
+  }
+}
+
+std::vector<std::string> recoverInstallation(FileSystem& fs, const std::string& configPath,
+                                             const std::string& dataFolder) {
+  refuseUnfitFolder(fs, configPath, dataFolder);
+  UserFiles files(fs);
+  files.dataPath = dataFolder;
+  std::vector<std::string> users = usersWithFiles(fs, files);
+  if (users.empty()) throw std::runtime_error(msg::kInitNothingToRecover);
+  writeConfig(fs, configPath, dataFolder, users);
+  return users;
 }
 
 }  // namespace vellumkeep

@@ -1,19 +1,39 @@
 // A new installation: Config.ini listing root, the data folder, and root's data file and
-// password file. The program itself has no command that creates a first account.
+// password file (the program itself has no command that creates a first account); and the
+// way back for an installation that lost its Config.ini.
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "storage/file_system.h"
 
 namespace vellumkeep {
 
-// The data folder as given, with a "/" added when it lacks one.
+// The data folder as given, with a "/" added when it lacks one; "" stays "", the current
+// folder, which Config.ini can name too.
 std::string normalizeDataFolder(std::string folder);
 
-// Creates the data folder (mode 0700), root's files (role SystemAdministrator, mode simple,
-// no groups) and, last, Config.ini. Throws std::runtime_error with the message, writing
-// nothing, when Config.ini exists or the password breaks the password rule; throws
-// "文件写入失败!" when a file cannot be written.
-void createInstallation(const std::string& configPath, const std::string& dataFolder,
-                        const std::string& rootPassword);
+// Refuses, by throwing std::runtime_error with the message, what would make a new
+// installation go wrong: an existing Config.ini, root's files already in the data folder
+// (they are someone's data), or a folder name that Config.ini cannot hold exactly. Checked
+// before any question is asked; nothing is written.
+void checkNewInstallation(FileSystem& fs, const std::string& configPath,
+                          const std::string& dataFolder);
+
+// Checks as checkNewInstallation, then creates the data folder (mode 0700), root's files
+// (role SystemAdministrator, no groups) in `mode` and, last, Config.ini. Throws the message of
+// a refused check or of the password rule, writing nothing; "文件写入失败!" (or a message
+// naming a data folder that cannot be made) when a file cannot be written.
+void createInstallation(FileSystem& fs, const std::string& configPath,
+                        const std::string& dataFolder, const std::string& rootPassword,
+                        int32_t mode);
+
+// Writes a Config.ini for `dataFolder` listing every user whose data file and password file
+// are both there and whose name the user-name rules accept (root first, then by name), and
+// returns them. Changes no user file. Throws the message, writing nothing, when Config.ini
+// exists, the folder name does not fit Config.ini, or no user's files are found.
+std::vector<std::string> recoverInstallation(FileSystem& fs, const std::string& configPath,
+                                             const std::string& dataFolder);
 
 }  // namespace vellumkeep

@@ -6,6 +6,7 @@
 
 #include "model/messages.h"
 #include "session_fixture.h"
+#include "shell/command_table.h"
 
 namespace vellumkeep {
 namespace {
@@ -50,7 +51,7 @@ TEST_F(DisplayTest, WrongLayoutsOfEntryAndUsersPrintOnlyTheEmptyLine) {
 TEST_F(DisplayTest, SuccessLineForChangingCommandsOnly) {
   EXPECT_EQ(ok(), show(5, {"5"}));
   EXPECT_EQ(ok(), show(14, {"12"}));
-  EXPECT_EQ("\n", show(15, {}));
+  EXPECT_EQ("\n", show(static_cast<CommandCode>(kCommandCount), {}));
 }
 
 TEST_F(DisplayTest, LongUserNamesAreNotCut) {

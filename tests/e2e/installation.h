@@ -21,6 +21,7 @@
 #include "model/messages.h"
 #include "model/user_account.h"
 #include "platform/console.h"
+#include "platform/posix_file_system.h"
 #include "storage/account_text.h"
 #include "storage/code_table.h"
 #include "storage/config_file.h"
@@ -215,7 +216,8 @@ class Installation {
   // Config.ini as the program reads it; empty when there is none.
   Config config() const {
     Config config;
-    readConfig(path("Config.ini"), config.dataPath, config.names);
+    PosixFileSystem fs;
+    readConfig(fs, path("Config.ini"), config.dataPath, config.names);
     return config;
   }
 

@@ -12,6 +12,7 @@
 
 #include "e2e/installation.h"
 #include "model/messages.h"
+#include "program_arguments.h"
 
 namespace vellumkeep {
 namespace {
@@ -103,6 +104,133 @@ TEST_F(ProgramInit, RefusalsWriteNothing) {
     EXPECT_EQ(c.config.empty() ? Names{} : Names{"Config.ini"}, installation.entries("")) << c.what;
     EXPECT_EQ(c.config, installation.read("Config.ini")) << c.what;
   }
+}
+
+// Refusals that need no password are made before the first question.
+TEST_F(ProgramInit, UnfitFoldersAndRootsFilesAreRefusedBeforeAsking) {
+  struct Case {
+    const char* what;
+    std::string argument;
+    std::string existing;  // a file already there
+    std::string message;
+  };
+  const Case cases[] = {
+      {"a double quote", "da\"ta", "", msg::kInitFolderUnfit},
+      {"a line feed", "da\nta", "", msg::kInitFolderUnfit},
+      {"root's files", "data", "data/root.usrpas", msg::kInitRootFilesExist},
+      {"a missing parent", "no/data", "", std::string(msg::kInitFolderFailed) + "no/data/"},
+  };
+  for (const Case& c : cases) {
+    TempFolder place;
+    Installation installation(place.path());
+    if (!c.existing.empty()) {
+      std::filesystem::create_directories(place.path() + "data");
+      installation.write(c.existing, "someone's");
+    }
+    const std::string input = joinLines({kRootPassword, kRootPassword});
+    ProgramResult result = runProgram(VELLUMKEEP_INIT_PROGRAM, {c.argument}, place.path(), input);
+    EXPECT_EQ(1, result.status) << c.what;
+    EXPECT_EQ(texts_.line(c.message.c_str()), result.err) << c.what;
+    EXPECT_EQ("", result.out) << c.what;  // no question was asked
+    EXPECT_FALSE(fileExists(place.path() + "Config.ini")) << c.what;
+  }
+}
+
+TEST_F(ProgramInit, RecoverWritesALostConfigFromTheUsersFiles) {
+  ASSERT_EQ(0, installation_.create().status);
+  expectSuccesses("root", kRootPassword,
+                  {"adduser alice01 alicepw1 simple", "addadmin adm0001 admpw001"});
+  std::filesystem::remove(folder_.path() + "Config.ini");
+  ProgramResult result =
+      runProgram(VELLUMKEEP_INIT_PROGRAM, {"--recover", "data"}, folder_.path(), "");
+  ASSERT_EQ(0, result.status) << result.err;
+  EXPECT_EQ(texts_.line(msg::kInitRecovered) + "\troot\n\tadm0001\n\talice01\n", result.out);
+  EXPECT_EQ(configText("data/", {"root", "adm0001", "alice01"}), config());
+  EXPECT_EQ(texts_.loggedIn("alice01"), installation_.runAs("alice01", "alicepw1", {}).out);
+  result = runProgram(VELLUMKEEP_INIT_PROGRAM, {"--recover"}, folder_.path(), "");
+  EXPECT_EQ(1, result.status);
+  EXPECT_EQ(texts_.line(msg::kInitConfigExists), result.err);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Arguments, and a folder without an installation
+
+class ProgramStart : public ProgramTest {
+ protected:
+  void SetUp() override {}  // no installation: nothing may appear in the folder
+
+  ProgramResult start(const char* program, const Names& args) {
+    return runProgram(program, args, folder_.path(), joinLines({kRootPassword, kRootPassword}));
+  }
+  std::string refusal(const char* problem, const std::string& offending, const char* usage) {
+    return texts_.gbk(problem) + offending + "\n" + texts_.line(usage);
+  }
+};
+
+TEST_F(ProgramStart, HelpAndVersionAnswerAndTouchNothing) {
+  const std::string programHelp = texts_.line(msg::kProgramUsage) + texts_.line(msg::kProgramHelp);
+  const std::string initHelp = texts_.line(msg::kInitUsage) + texts_.line(msg::kInitHelp);
+  struct Case {
+    const char* program;
+    Names args;
+    std::string out;
+  } cases[] = {
+      {VELLUMKEEP_PROGRAM, {"--help"}, programHelp},
+      {VELLUMKEEP_PROGRAM, {"--version"}, versionLine("vellumkeep") + "\n"},
+      {VELLUMKEEP_INIT_PROGRAM, {"--help"}, initHelp},
+      {VELLUMKEEP_INIT_PROGRAM, {"vault", "--help"}, initHelp},
+      {VELLUMKEEP_INIT_PROGRAM, {"--version"}, versionLine("vellumkeep-init") + "\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.program) + " " + c.args[0]);
+    ProgramResult result = start(c.program, c.args);
+    EXPECT_EQ(0, result.status);
+    EXPECT_EQ(c.out, result.out);
+    EXPECT_EQ("", result.err);
+    EXPECT_EQ(Names{}, installation_.entries(""));
+  }
+}
+
+TEST_F(ProgramStart, RefusedArgumentsExitWithTwoAndTouchNothing) {
+  struct Case {
+    const char* program;
+    Names args;
+    std::string err;
+  } cases[] = {
+      {VELLUMKEEP_PROGRAM,
+       {"--bogus"},
+       refusal(msg::kArgumentUnknown, "--bogus", msg::kProgramUsage)},
+      {VELLUMKEEP_PROGRAM, {"data"}, refusal(msg::kArgumentExtra, "data", msg::kProgramUsage)},
+      {VELLUMKEEP_INIT_PROGRAM, {"a", "b"}, refusal(msg::kArgumentExtra, "b", msg::kInitUsage)},
+      {VELLUMKEEP_INIT_PROGRAM, {""}, refusal(msg::kArgumentEmptyFolder, "", msg::kInitUsage)},
+      {VELLUMKEEP_INIT_PROGRAM,
+       {"--mode", "strong", "vault"},
+       texts_.gbk(msg::kInitOptionUnavailable) + "--mode strong\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.program) + " " + c.args[0]);
+    ProgramResult result = start(c.program, c.args);
+    EXPECT_EQ(2, result.status);
+    EXPECT_EQ("", result.out);
+    EXPECT_EQ(c.err, result.err);
+    EXPECT_EQ(Names{}, installation_.entries(""));
+  }
+}
+
+TEST_F(ProgramStart, InitTakesModeSimpleAndAFolder) {
+  ProgramResult result = start(VELLUMKEEP_INIT_PROGRAM, {"--mode", "simple", "vault"});
+  EXPECT_EQ(0, result.status) << result.err;
+  EXPECT_EQ(configText("vault/", {"root"}), config());
+  EXPECT_EQ((Names{"root.usr", "root.usrpas"}), installation_.entries("vault"));
+}
+
+// Without Config.ini no login could ever succeed: the program says so at once.
+TEST_F(ProgramStart, FolderWithoutConfigIsRefusedAndLeftAlone) {
+  ProgramResult result = installation_.runAs("root", kRootPassword, {"user"});
+  EXPECT_EQ(1, result.status);
+  EXPECT_EQ(texts_.line(msg::kNoConfig), result.err);
+  EXPECT_EQ("", result.out);
+  EXPECT_EQ(Names{}, installation_.entries(""));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -273,6 +401,18 @@ TEST_F(ProgramSession, AdministratorManagesUsersAndOwnPassword) {
   EXPECT_EQ(texts_.loggedIn("admin01", 1) + texts_.userList({"bob0001"}) +
                 ConsoleTexts::prompt("admin01"),
             result.out);
+}
+
+TEST_F(ProgramSession, ExitAndQuitEndTheProgramWithZero) {
+  for (const char* word : {"exit", "quit"}) {
+    ProgramResult result =
+        installation_.runAs("root", kRootPassword, {word, "adduser alice01 alicepw1 simple"});
+    EXPECT_EQ(0, result.status) << word;
+    EXPECT_EQ("", result.err) << word;
+    EXPECT_EQ(texts_.loggedIn("root") + "\n", result.out) << word;
+    EXPECT_EQ(configText("data/", {"root"}), config()) << word;
+    EXPECT_EQ(Names{}, installation_.leftovers()) << word;
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

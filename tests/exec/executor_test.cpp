@@ -7,6 +7,7 @@
 #include "expect_error.h"
 #include "model/messages.h"
 #include "session_fixture.h"
+#include "shell/command_table.h"
 
 namespace vellumkeep {
 namespace {
@@ -26,7 +27,8 @@ TEST_F(ExecutorTest, GuardsLeaveTheCodeAndRunNothing) {
   logIn("alice01", User);
   EXPECT_EQ(msg::kStackError, execute(-1, {"adddir", "x"}));
   EXPECT_EQ(OpcodeStack{-1}, state().opcodeStack);
-  EXPECT_EQ(msg::kIllegalOperation, execute(15, {"adddir", "x"}));
+  EXPECT_EQ(msg::kIllegalOperation,
+            execute(static_cast<CommandCode>(kCommandCount), {"adddir", "x"}));
   EXPECT_EQ(msg::kIllegalOperation, execute(kDeclined, {"adddir", "x"}));
   EXPECT_EQ((Texts{"adddir", "x"}), argumentTexts());
   EXPECT_TRUE(state().operatorAccount().groups.empty());

@@ -16,8 +16,9 @@
 
 #include "e2e/installation.h"
 #include "model/charsets.h"
+#include "platform/posix_file_system.h"
 #include "program_state.h"
-#include "storage/working_files.h"
+#include "storage/account_storage.h"
 
 namespace vellumkeep {
 namespace {
@@ -363,7 +364,8 @@ class CrashConsistency : public InstalledTest {
     std::ostringstream out;
     std::ostringstream err;
     Console console(in, out, ConsoleEncoding::kUtf8, err, ConsoleEncoding::kUtf8);
-    ProgramState state(console, installation_.path("Config.ini"));
+    PosixFileSystem fs;
+    ProgramState state(console, fs, installation_.path("Config.ini"));
     startUp(state);
     state.files.dataPath = installation_.path(state.files.dataPath);
     try {

@@ -105,10 +105,12 @@ TEST_F(CommandParserTest, AskedAccountAnswersFollowTheRules) {
   EXPECT_EQ((Words{"adduser", "bobby01", "secret1", "any mode"}), pushed());
 }
 
-TEST_F(CommandParserTest, InteractiveEntryAcceptsEmptyAnswers) {
+TEST_F(CommandParserTest, InteractiveEntryRefusesEmptyAnswers) {
   logIn("alice01", User);
-  EXPECT_EQ(8, parse("addpassword", "\n\n\ny\n\n\nN\n"));
-  EXPECT_EQ((Words{"addpassword", "", "", "", "\n"}), pushed());
+  EXPECT_EQ(msg::kBadArguments, error("addpassword", "\n\n\ny\n\n\nN\n"));
+  EXPECT_EQ(Words{"addpassword"}, pushed());
+  EXPECT_EQ(8, parse("addpassword", "g\na\np\ny\nt\nc\nN\n"));
+  EXPECT_EQ((Words{"addpassword", "g", "a", "p", "t\nc"}), pushed());
   EXPECT_EQ(msg::kIllegalCharacter, error("addpassword", "g\na b\n"));
 }
 

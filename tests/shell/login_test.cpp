@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+#include <utility>
+
 #include "model/messages.h"
 #include "session_fixture.h"
 
@@ -11,6 +17,15 @@ namespace {
 class LoginTest : public InstalledSessionTest {
  protected:
   SessionOutput logInAsRoot() { return logInWith(std::string("root\n") + kRootPassword + "\n"); }
+
+  // Login on `input` that may end while login asks again.
+  SessionOutput attempt(const std::string& input) {
+    try {
+      return logInWith(input);
+    } catch (const InputExhausted&) {
+      return {out_.str(), err_.str()};
+    }
+  }
 };
 
 TEST_F(LoginTest, LoginRewritesThePasswordFileWithNewFiller) {
@@ -36,17 +51,63 @@ TEST_F(LoginTest, AdministratorsLoadEveryUserAndUsersOnlyThemselves) {
   EXPECT_EQ(1u, state().registry.users.size());
 }
 
-TEST_F(LoginTest, DamagedUserIsReportedAndItsWorkingFilesRemoved) {
+// Each kind of damage to alice01's files is reported at her login, and the next attempt
+// goes on as usual.
+TEST_F(LoginTest, DamagedUserIsReportedAndTheNextAttemptGoesOn) {
   logInAsRoot();
   run("adduser alice01 alicepw1 simple");
   run("adduser bobby01 bobbypw1 simple");
   restart();
-  removeFile(state().files.passwordFile("alice01"));
-  writeFilePrivately(state().files.workingFile("bobby01"), "left over");
-  SessionOutput result = logInWith("alice01\nalicepw1\nbobby01\nbobbypw1\n");
+  logInWith("alice01\nalicepw1\n");
+  run("adddir mail");
+  run("addpassword mail web01 secret9 url mail.example.org note primary");
+  const std::string data = state().files.dataFile("alice01");
+  const std::string password = state().files.passwordFile("alice01");
+  const std::string cut = contentsOf(data);
+  using Damage = std::function<void()>;
+  const std::pair<const char*, Damage> damages[] = {
+      {"no password file", [&] { std::filesystem::remove(password); }},
+      {"data file cut short", [&] { std::filesystem::resize_file(data, cut.size() - 40); }},
+      {"a FIFO as data file", [&] { std::filesystem::remove(data), ::mkfifo(data.c_str(), 0600); }},
+      {"a link as password file",
+       [&] {
+         std::filesystem::remove(password);
+         std::filesystem::create_symlink(state().files.passwordFile("bobby01"), password);
+       }},
+  };
+  for (const auto& [what, damage] : damages) {
+    SCOPED_TRACE(what);
+    const std::string savedData = contentsOf(data);
+    const std::string savedPassword = contentsOf(password);
+    restart();
+    damage();
+    SessionOutput result = logInWith("alice01\nalicepw1\nbobby01\nbobbypw1\n");
+    EXPECT_EQ(std::string(msg::kCorruptUserData) + "\n", result.err);
+    EXPECT_EQ("bobby01", state().operatorName);
+    std::filesystem::remove(data);
+    std::filesystem::remove(password);
+    writeFileDurably(fs_, data, savedData);
+    writeFileDurably(fs_, password, savedPassword);
+  }
+}
+
+// A hand-edited Config.ini may list names that break the user-name rules; no path is built
+// of them, so they read outside the data folder never.
+TEST_F(LoginTest, ListedNamesThatBreakTheRulesAreDamage) {
+  logInAsRoot();
+  run("adduser alice01 alicepw1 simple");
+  for (const std::string name : {"../data/alice01", "ali ce", "alice01/", "x"}) {
+    restart();
+    state().registry.names.push_back(name);
+    SessionOutput result = attempt(name + "\nalicepw1\n");
+    EXPECT_EQ(std::string(msg::kCorruptUserData) + "\n", result.err) << name;
+    EXPECT_EQ(nullptr, state().registry.findAccount("alice01")) << name;
+  }
+  // Root's login stops at such a name, as at any damaged user.
+  restart();
+  state().registry.names.insert(state().registry.names.begin() + 1, "../data/alice01");
+  SessionOutput result = logInAsRoot();
   EXPECT_EQ(std::string(msg::kCorruptUserData) + "\n", result.err);
-  EXPECT_EQ("bobby01", state().operatorName);
-  EXPECT_FALSE(exists("bobby01", ".tmp"));
 }
 
 }  // namespace

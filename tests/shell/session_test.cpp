@@ -173,6 +173,55 @@ TEST_F(ShellSession, AddpasswordDialogueBuildsTheInfo) {
   EXPECT_EQ("url\nx.org", state().operatorAccount().groups[0].entries[0].info());
 }
 
+// An empty answer stands for a word that was not typed: it is refused as the missing word
+// would be, at once, and nothing runs. (An empty group name could never be named again, and an
+// empty type shifted the type/content pairs and lost a content.)
+TEST_F(ShellSession, EmptyAnswersForWordsAreRefusedAtOnce) {
+  logIn("rooty01", SystemAdministrator);
+  logIn("alice01", User);
+  run("adddir mail");
+  const std::string more = std::string(msg::kAskMoreInfo) + "\n";
+  const std::string entryStart =
+      std::string(msg::kAskTargetGroup) + msg::kAskUserName + msg::kAskPassword + more;
+  struct Case {
+    const char* operatorName;
+    const char* line;
+    std::string answers;
+    std::string questions;
+    const char* message;
+  } cases[] = {
+      {"alice01", "adddir", "\n", msg::kAskGroup, msg::kBadArguments},
+      {"alice01", "addpassword", "\n", msg::kAskTargetGroup, msg::kBadArguments},
+      {"alice01", "addpassword", "mail\n\n", std::string(msg::kAskTargetGroup) + msg::kAskUserName,
+       msg::kBadArguments},
+      {"alice01", "addpassword", "mail\nme\n\n",
+       std::string(msg::kAskTargetGroup) + msg::kAskUserName + msg::kAskPassword,
+       msg::kBadArguments},
+      {"alice01", "addpassword", "mail\nme\npw\nY\n\n", entryStart + msg::kAskInfoType,
+       msg::kBadArguments},
+      {"alice01", "addpassword", "mail\nme\npw\ny\nt1\n\n",
+       entryStart + msg::kAskInfoType + msg::kAskInfoContent, msg::kBadArguments},
+      {"alice01", "addpassword", "mail\nme\npw\nY\nt1\nc1\nY\n\n",
+       entryStart + msg::kAskInfoType + msg::kAskInfoContent + more + msg::kAskInfoType,
+       msg::kBadArguments},
+      {"rooty01", "addadmin", "\n", msg::kAskUserName, msg::kNameTooShort},
+      {"rooty01", "adduser", "bobby01\n\n", std::string(msg::kAskUserName) + msg::kAskPassword,
+       msg::kPasswordTooShort},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line + (" / " + c.answers));
+    state().operatorName = c.operatorName;
+    SessionOutput result = run(c.line, c.answers);
+    EXPECT_EQ(failure(c.message), result.err);
+    EXPECT_EQ(c.questions, result.out);
+  }
+  state().operatorName = "alice01";
+  ASSERT_EQ(1u, state().operatorAccount().groups.size());
+  EXPECT_EQ("mail", state().operatorAccount().groups[0].name);
+  EXPECT_TRUE(state().operatorAccount().groups[0].entries.empty());
+  EXPECT_EQ((std::vector<std::string>{"rooty01", "alice01"}), state().registry.names);
+}
+
 TEST_F(ShellSession, AddpasswordChecksGroupsAndDuplicates) {
   logIn("alice01", User);
   EXPECT_EQ(failure(msg::kGroupMissing), run("addpassword mail me pw").err);
@@ -251,6 +300,22 @@ TEST_F(ShellSession, AdduserAsksWhenNothingIsTyped) {
   EXPECT_EQ(Simple, bob->mode);
   EXPECT_EQ(User, bob->role);
   EXPECT_EQ(failure(msg::kNameTaken), run("addadmin bobby01 secret1").err);
+}
+
+// Files of a name that Config.ini does not list (a lost or hand-edited Config.ini) are
+// someone's data: a new account of that name would overwrite them.
+TEST_F(ShellSession, NewAccountsNeverTakeTheFilesOfAnUnlistedName) {
+  logIn("rooty01", SystemAdministrator);
+  writeFileDurably(fs_, state().files.dataFile("alice01"), "her data");
+  writeFileDurably(fs_, state().files.passwordFile("bobby01"), "his password");
+  for (const char* line : {"adduser alice01 secret1 simple", "addadmin alice01 secret1",
+                           "adduser bobby01 secret1 simple", "addadmin bobby01 secret1"}) {
+    EXPECT_EQ(failure(msg::kNameTaken), run(line).err) << line;
+  }
+  EXPECT_EQ("her data", contentsOf(state().files.dataFile("alice01")));
+  EXPECT_EQ("his password", contentsOf(state().files.passwordFile("bobby01")));
+  EXPECT_FALSE(fileExists(state().files.passwordFile("alice01")));
+  EXPECT_EQ(std::vector<std::string>{"rooty01"}, state().registry.names);
 }
 
 TEST_F(ShellSession, DeletingAccounts) {

@@ -133,18 +133,13 @@ TEST(AccountTextTest, LineEndVariants) {
   readAccountText(crlf, fromCrlf);
   expectSameAccount(fromCrlf, plain);
 
-  std::string withoutLastLineEnd = kOneEntryText;
-  withoutLastLineEnd.pop_back();
-  UserAccount fromUnterminated;
-  readAccountText(withoutLastLineEnd, fromUnterminated);
-  expectSameAccount(fromUnterminated, plain);
-
   UserAccount withExtraLines;
   readAccountText(std::string(kOneEntryText) + "junk\n\n42\n", withExtraLines);
   expectSameAccount(withExtraLines, plain);
 }
 
-// Missing lines and unreadable or negative counts; the scratch account stays as it was.
+// Missing or cut lines, unreadable or negative counts, ids the program never writes; the
+// scratch account stays as it was.
 TEST(AccountTextTest, DamagedTextsAreCorruption) {
   const std::string text = kOneEntryText;
   const std::string damaged[] = {
@@ -159,6 +154,15 @@ TEST(AccountTextTest, DamagedTextsAreCorruption) {
       "root\ntoor12\n2\n1\n99999999999\n0\n",
       "root\ntoor12\n2\n1\n1\n0\ng\n1\n-2\n",
       "root\ntoor12\n2\n1\n1\n0\ng\n1\nx\n",
+      // Cut short: the last needed line lacks its line end.
+      text.substr(0, text.size() - 1),
+      text.substr(0, text.size() - 5),
+      "root\ntoor12\n2\n1\n0\n0",
+      // Ids the program never writes: negative, or with no successor.
+      "root\ntoor12\n2\n1\n0\n-3\n",
+      "root\ntoor12\n2\n1\n0\n2147483647\n",
+      "root\ntoor12\n2\n1\n1\n5\ng\n-1\n0\n",
+      "root\ntoor12\n2\n1\n1\n5\ng\n2147483647\n0\n",
   };
   for (const std::string& bad : damaged) {
     SCOPED_TRACE(bad);
@@ -170,11 +174,11 @@ TEST(AccountTextTest, DamagedTextsAreCorruption) {
 
 TEST(AccountTextTest, NumbersAsAStreamReadsThem) {
   UserAccount scratch;
-  readAccountText("n\np\n 12abc\n\t+1\n2 x\n-3\ng\n 0x5\n+0\nh\nabc\n1\na\nb\nc\n", scratch);
+  readAccountText("n\np\n 12abc\n\t+1\n2 x\n3\ng\n 0x5\n+0\nh\nabc\n1\na\nb\nc\n", scratch);
   EXPECT_EQ(scratch.role, 12);
   EXPECT_EQ(scratch.mode, 1);
   EXPECT_EQ(scratch.groupCount, 2);
-  EXPECT_EQ(scratch.lastGroupId, -3);
+  EXPECT_EQ(scratch.lastGroupId, 3);
   ASSERT_EQ(scratch.groups.size(), 2u);
   EXPECT_EQ(scratch.groups[0].id, 0);
   EXPECT_EQ(scratch.groups[0].entryCount, 0);

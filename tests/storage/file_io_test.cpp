@@ -1,3 +1,5 @@
+// The file helpers on the real disk: whole files, owner-only permissions, atomic replacement,
+// and files that are not what they seem (links, FIFOs, folders).
 #include "storage/file_io.h"
 
 #include <signal.h>
@@ -14,6 +16,7 @@
 #include "expect_error.h"
 #include "file_helpers.h"
 #include "model/messages.h"
+#include "platform/posix_file_system.h"
 #include "temp_folder.h"
 
 namespace vellumkeep {
@@ -24,45 +27,35 @@ class FileIoTest : public ::testing::Test {
   std::string path(const std::string& name) const { return folder_.path() + name; }
 
   TempFolder folder_;
+  PosixFileSystem fs_;
 };
 
 TEST_F(FileIoTest, RoundTrip) {
   std::string large(200000, '\0');
   for (size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>(i * 7);
-  writeFileAtomically(path("data.usr"), large);
+  writeFileAtomically(fs_, path("data.usr"), large);
   EXPECT_EQ(contentsOf(path("data.usr")), large);
   EXPECT_FALSE(fileExists(path("data.usr.new")));
 
-  writeFilePrivately(path("work.tmp"), "line 1\nline 2\n");
-  EXPECT_EQ(contentsOf(path("work.tmp")), "line 1\nline 2\n");
-
   // Shorter contents replace longer ones whole.
-  writeFileAtomically(path("data.usr"), "short");
+  writeFileAtomically(fs_, path("data.usr"), "short");
   EXPECT_EQ(contentsOf(path("data.usr")), "short");
-  writeFilePrivately(path("work.tmp"), "short");
-  EXPECT_EQ(contentsOf(path("work.tmp")), "short");
-
-  writeFilePrivately(path("empty"), "");
-  EXPECT_TRUE(fileExists(path("empty")));
+  writeFileDurably(fs_, path("empty"), "");
   EXPECT_EQ(contentsOf(path("empty")), "");
 }
 
 TEST_F(FileIoTest, FilesAreOwnerOnly) {
   const mode_t oldMask = ::umask(0);
-  writeFileAtomically(path("a.usr"), "x");
-  writeFilePrivately(path("b.tmp"), "x");
+  writeFileAtomically(fs_, path("a.usr"), "x");
+  writeFileDurably(fs_, path("b.usr.pending"), "x");
   ::umask(oldMask);
   EXPECT_EQ(permissionsOf(path("a.usr")), 0600u);
-  EXPECT_EQ(permissionsOf(path("b.tmp")), 0600u);
-
-  ASSERT_EQ(::chmod(path("b.tmp").c_str(), 0644), 0);
-  writeFilePrivately(path("b.tmp"), "y");
-  EXPECT_EQ(permissionsOf(path("b.tmp")), 0600u);
+  EXPECT_EQ(permissionsOf(path("b.usr.pending")), 0600u);
 
   // A stale temporary with wider permissions does not pass them on.
-  writeFilePrivately(path("a.usr.new"), "stale");
+  writeFileDurably(fs_, path("a.usr.new"), "stale");
   ASSERT_EQ(::chmod(path("a.usr.new").c_str(), 0666), 0);
-  writeFileAtomically(path("a.usr"), "z");
+  writeFileAtomically(fs_, path("a.usr"), "z");
   EXPECT_EQ(permissionsOf(path("a.usr")), 0600u);
   EXPECT_EQ(contentsOf(path("a.usr")), "z");
 }
@@ -78,8 +71,9 @@ int writeUnderSizeLimit(const std::string& target) {
   if (::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || ::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
     return kSetupFailed;
   }
-  const std::string error =
-      errorText<std::runtime_error>([&] { writeFileAtomically(target, std::string(10000, 'n')); });
+  PosixFileSystem fs;
+  const std::string error = errorText<std::runtime_error>(
+      [&] { writeFileAtomically(fs, target, std::string(10000, 'n')); });
   ::setrlimit(RLIMIT_FSIZE, &oldLimit);
   if (error == "(no error)") return kNoError;
   return error == msg::kWriteFailed ? kThrewWriteFailed : kOtherMessage;
@@ -87,7 +81,7 @@ int writeUnderSizeLimit(const std::string& target) {
 
 TEST_F(FileIoTest, FailedWriteKeepsOldFile) {
   const std::string target = path("data.usr");
-  writeFileAtomically(target, "old contents");
+  writeFileAtomically(fs_, target, "old contents");
 
   const pid_t child = ::fork();
   ASSERT_NE(child, -1);
@@ -103,52 +97,55 @@ TEST_F(FileIoTest, FailedWriteKeepsOldFile) {
 
 TEST_F(FileIoTest, MissingFolderFails) {
   const std::string inMissing = path("missing/data.usr");
-  EXPECT_EQ(errorText<std::runtime_error>([&] { writeFileAtomically(inMissing, "x"); }),
+  EXPECT_EQ(errorText<std::runtime_error>([&] { writeFileAtomically(fs_, inMissing, "x"); }),
             msg::kWriteFailed);
-  EXPECT_EQ(errorText<std::runtime_error>([&] { writeFilePrivately(inMissing, "x"); }),
+  EXPECT_EQ(errorText<std::runtime_error>([&] { writeFileDurably(fs_, inMissing, "x"); }),
             msg::kWriteFailed);
-  EXPECT_EQ(errorText<std::runtime_error>([&] { renameFile(path("absent"), inMissing); }),
+  EXPECT_EQ(errorText<std::runtime_error>([&] { renameFile(fs_, path("absent"), inMissing); }),
             msg::kWriteFailed);
   EXPECT_FALSE(fileExists(inMissing));
 }
 
-TEST_F(FileIoTest, ReadingMissingOrUnreadableFails) {
-  std::string contents = "unchanged";
-  EXPECT_FALSE(readFile(path("absent"), contents));
-  EXPECT_FALSE(readFile(folder_.path(), contents));
-  EXPECT_EQ(contents, "unchanged");
+// A FIFO would hang a reader, a link could lead out of the data folder, a folder is no file:
+// none of them is read, and each is refused at once.
+TEST_F(FileIoTest, OnlyRegularFilesAreRead) {
+  writeFileDurably(fs_, path("target"), "secret");
+  ASSERT_EQ(::symlink(path("target").c_str(), path("link").c_str()), 0);
+  ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
+  for (const std::string name : {"absent", "link", "fifo", ""}) {
+    std::string contents = "unchanged";
+    EXPECT_FALSE(readFile(fs_, path(name), contents)) << name;
+    EXPECT_EQ(contents, "unchanged") << name;
+  }
 }
 
 TEST_F(FileIoTest, WritesReplaceLinksInsteadOfWritingThroughThem) {
-  writeFilePrivately(path("data.usr"), "data");
-  writeFilePrivately(path("work.tmp"), "stale");
-  ASSERT_TRUE(linkFile(path("data.usr"), path("work.tmp")));
-  EXPECT_EQ(contentsOf(path("work.tmp")), "data");
-  writeFilePrivately(path("work.tmp"), "other");
-  EXPECT_EQ(contentsOf(path("data.usr")), "data");
-  EXPECT_EQ(contentsOf(path("work.tmp")), "other");
-
-  writeFilePrivately(path("target"), "keep");
+  writeFileDurably(fs_, path("target"), "keep");
   ASSERT_EQ(::symlink(path("target").c_str(), path("planted").c_str()), 0);
-  writeFileAtomically(path("planted"), "x");
+  writeFileAtomically(fs_, path("planted"), "x");
   EXPECT_EQ(contentsOf(path("target")), "keep");
   struct stat status {};
   ASSERT_EQ(::lstat(path("planted").c_str(), &status), 0);
   EXPECT_TRUE(S_ISREG(status.st_mode));
 
-  EXPECT_FALSE(linkFile(path("absent"), path("alias")));
-  EXPECT_FALSE(fileExists(path("alias")));
+  ASSERT_EQ(::link(path("target").c_str(), path("second").c_str()), 0);
+  writeFileDurably(fs_, path("second"), "other");
+  EXPECT_EQ(contentsOf(path("target")), "keep");
 }
 
-TEST_F(FileIoTest, RenameAndRemove) {
-  writeFilePrivately(path("a"), "first");
-  writeFilePrivately(path("b"), "second");
-  renameFile(path("a"), path("b"));
+TEST_F(FileIoTest, RenameRemoveAndList) {
+  writeFileDurably(fs_, path("a"), "first");
+  writeFileDurably(fs_, path("b"), "second");
+  renameFile(fs_, path("a"), path("b"));
   EXPECT_FALSE(fileExists(path("a")));
   EXPECT_EQ(contentsOf(path("b")), "first");
-  removeFile(path("b"));
+  std::vector<std::string> names;
+  ASSERT_TRUE(fs_.listFolder(folder_.path(), names));
+  EXPECT_EQ(std::vector<std::string>{"b"}, names);
+  EXPECT_TRUE(fs_.removeFile(path("b")));
   EXPECT_FALSE(fileExists(path("b")));
-  removeFile(path("b"));  // a missing file is no error
+  EXPECT_TRUE(fs_.removeFile(path("b")));  // a missing file is no error
+  EXPECT_FALSE(fs_.listFolder(path("absent"), names));
 }
 
 }  // namespace

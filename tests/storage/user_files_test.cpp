@@ -9,6 +9,7 @@
 #include "model/messages.h"
 #include "storage/account_text.h"
 #include "storage/file_io.h"
+#include "platform/posix_file_system.h"
 #include "temp_folder.h"
 
 namespace vellumkeep {
@@ -16,7 +17,7 @@ namespace {
 
 class UserFilesTest : public ::testing::Test {
  protected:
-  UserFilesTest() {
+  UserFilesTest() : files_(fs_) {
     files_.dataPath = folder_.path();
     files_.keyCodeTable("alice01");
   }
@@ -30,6 +31,7 @@ class UserFilesTest : public ::testing::Test {
   }
 
   TempFolder folder_;
+  PosixFileSystem fs_;
   UserFiles files_;
 };
 
@@ -55,19 +57,18 @@ TEST_F(UserFilesTest, DataFileIsCodedOrPlainByMode) {
   UserAccount loaded;
   files_.loadAccountText(Simple, "alice01", loaded);
   EXPECT_EQ(text, writeAccountText(loaded));
-  EXPECT_EQ(text, contentsOf(files_.workingFile("alice01")));
 
   account.mode = Unencrypted;
   files_.saveAccount(account);
   text = writeAccountText(account);
   EXPECT_EQ(text, contentsOf(files_.dataFile("alice01")));
-  EXPECT_EQ(text, contentsOf(files_.workingFile("alice01")));
-  // The next load writes the working file anew, and must not empty the data file with it.
   files_.loadAccountText(Unencrypted, "alice01", loaded);
   EXPECT_EQ(text, writeAccountText(loaded));
-  EXPECT_EQ(text, contentsOf(files_.dataFile("alice01")));
-
-  EXPECT_EQ(0600u, permissionsOf(files_.workingFile("alice01")) & 0777);
+  // The account text is written nowhere but the data file.
+  std::vector<std::string> entries;
+  ASSERT_TRUE(fs_.listFolder(folder_.path(), entries));
+  EXPECT_EQ(std::vector<std::string>{"alice01.usr"}, entries);
+  EXPECT_EQ(0600u, permissionsOf(files_.dataFile("alice01")) & 0777);
 }
 
 TEST_F(UserFilesTest, MissingDataFileIsCorruption) {
@@ -94,7 +95,6 @@ TEST_F(UserFilesTest, PairSaveReplacesBothFiles) {
   EXPECT_EQ(Unencrypted, files_.loadPasswordFile("alice01", password));
   EXPECT_EQ("newpass1", password);
   EXPECT_EQ(writeAccountText(changed), contentsOf(files_.dataFile("alice01")));
-  EXPECT_FALSE(fileExists(files_.workingFile("alice01")));
 }
 
 TEST_F(UserFilesTest, PairSaveFailureKeepsTheOldPair) {
@@ -109,31 +109,6 @@ TEST_F(UserFilesTest, PairSaveFailureKeepsTheOldPair) {
   EXPECT_EQ(oldData, contentsOf(files_.dataFile("alice01")));
   EXPECT_EQ(oldPassword, contentsOf(files_.passwordFile("alice01")));
   EXPECT_FALSE(fileExists(files_.dataFile("alice01") + ".pending"));
-}
-
-TEST_F(UserFilesTest, InterruptedPairIsFinishedOrUndoneAtTheNextLoad) {
-  files_.storePasswordFile("alice01", Simple, "oldpass1");
-  std::string pending = files_.passwordFile("alice01") + ".pending";
-  // Cut off before the data file was renamed: the old pair stands.
-  writeFilePrivately(files_.dataFile("alice01") + ".pending", "partial");
-  writeFilePrivately(pending, "0");
-  files_.completePendingSave("alice01");
-  EXPECT_FALSE(fileExists(files_.dataFile("alice01") + ".pending"));
-  EXPECT_FALSE(fileExists(pending));
-  std::string password;
-  files_.loadPasswordFile("alice01", password);
-  EXPECT_EQ("oldpass1", password);
-  // Cut off after the data file was renamed: the new password file takes its place.
-  std::string newFile = contentsOf(files_.passwordFile("alice01"));
-  files_.storePasswordFile("alice01", Unencrypted, "newpass1");
-  std::string newer = contentsOf(files_.passwordFile("alice01"));
-  writeFilePrivately(files_.passwordFile("alice01"), newFile);
-  writeFilePrivately(pending, newer);
-  files_.completePendingSave("alice01");
-  password.clear();
-  EXPECT_EQ(Unencrypted, files_.loadPasswordFile("alice01", password));
-  EXPECT_EQ("newpass1", password);
-  EXPECT_FALSE(fileExists(pending));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "storage/working_files.h"
+#include "storage/account_storage.h"
 
 #include <algorithm>
 #include <optional>
@@ -6,8 +6,10 @@
 #include <utility>
 
 #include "model/messages.h"
+#include "model/name_rules.h"
 #include "storage/config_file.h"
 #include "storage/file_io.h"
+#include "storage/folder_recovery.h"
 
 namespace vellumkeep {
 
@@ -30,13 +32,13 @@ bool isListed(const ProgramState& state, std::string_view name) {
   return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-// Loads the account `name` through its working file and files it in the registry; the
-// table must be keyed with `name`. With `typed`, stops before the data file and returns
-// false when `typed` is not the password kept in the password file.
+// Loads the account `name` and files it in the registry; the table must be keyed with `name`.
+// With `typed`, stops before the data file and returns false when `typed` is not the password
+// kept in the password file.
 bool loadAccount(ProgramState& state, std::string_view name,
                  std::optional<std::string_view> typed) {
-  ScopedFileRemover workingFile(state.files.workingFile(name));
-  state.files.completePendingSave(name);
+  // A hand-edited Config.ini may name anything; only a valid name may become a path.
+  if (!isUsableName(name)) throw std::domain_error(msg::kCorruptUserData);
   std::string stored;
   int32_t mode = state.files.loadPasswordFile(name, stored);
   if (typed && *typed != stored) return false;
@@ -46,16 +48,17 @@ bool loadAccount(ProgramState& state, std::string_view name,
   return true;
 }
 
-void writeUserList(ProgramState& state) {
-  writeConfig(state.configPath, state.files.dataPath, state.registry.names);
+void writeUserList(ProgramState& state, const std::vector<std::string>& names) {
+  writeConfig(state.fs, state.configPath, state.files.dataPath, names);
 }
 
 }  // namespace
 
 void startUp(ProgramState& state) {
-  readConfig(state.configPath, state.files.dataPath, state.registry.names);
-  // Plain text left by a run that was killed mid-command goes now, not at the user's login.
-  cleanAllWorkingFiles(state);
+  readConfig(state.fs, state.configPath, state.files.dataPath, state.registry.names);
+  // Config.ini is replaced through a temporary too; the old file stands.
+  state.fs.removeFile(atomicTemporaryOf(state.configPath));
+  recoverDataFolder(state.files, state.registry.names);
 }
 
 bool checkCredentials(ProgramState& state, std::string_view name, std::string_view typed) {
@@ -82,14 +85,6 @@ void saveOperatorCredentials(ProgramState& state) {
   state.files.storePasswordFile(account.name, account.mode, account.password);
 }
 
-void cleanOperatorWorkingFile(ProgramState& state) {
-  removeFile(state.files.workingFile(state.operatorName));
-}
-
-void cleanAllWorkingFiles(ProgramState& state) {
-  for (const std::string& name : state.registry.names) removeFile(state.files.workingFile(name));
-}
-
 // The Operator's saves write the text straight from the registry's account: a copy into the
 // scratch account first would hold a large store twice and cost as much as the writing.
 void saveOperatorChange(ProgramState& state) {
@@ -102,30 +97,42 @@ void saveOperatorAccount(ProgramState& state) {
   state.files.saveAccountAndPassword(state.operatorAccount());
 }
 
+bool hasAccountFiles(ProgramState& state, std::string_view name) {
+  return state.files.hasFiles(name);
+}
+
 void saveNewAccount(ProgramState& state, std::string_view name) {
   OperatorKeyRestorer restorer(state);
-  ScopedFileRemover workingFile(state.files.workingFile(name));
   state.registry.copyAccountToScratch(name, state.scratchAccount);
   state.files.keyCodeTable(name);
   try {
-    state.files.saveAccount(state.scratchAccount);
-    state.files.storePasswordFile(name, Simple, state.scratchAccount.password);
-    writeUserList(state);
+    state.files.writeNewAccount(state.scratchAccount);
+    writeUserList(state, state.registry.names);  // the account counts from here
   } catch (const std::runtime_error&) {
-    // Config.ini does not list the account: no file of it may stay behind.
-    state.files.removeAccountFiles(name);
+    state.files.discardNewAccount(name);
+    throw;
+  }
+  try {
+    state.files.commitNewAccount(name);
+  } catch (const std::runtime_error&) {
+    // Should Config.ini keep the name after all, the next start finishes the addition.
+    writeUserList(state, state.registry.namesWithout(name));
+    state.files.discardNewAccount(name);
     throw;
   }
 }
 
 void deleteAccountFiles(ProgramState& state, std::string_view name) {
-  std::vector<std::string> remaining = state.registry.names;
-  auto listed = std::find(remaining.begin(), remaining.end(), name);
-  if (listed != remaining.end()) remaining.erase(listed);
-  // Config.ini first: a crash in between leaves orphan files, never a listed user without.
-  writeConfig(state.configPath, state.files.dataPath, remaining);
-  if (!state.files.removeAccountFiles(name)) {
-    writeUserList(state);  // listed again, with its files
+  state.files.beginRemoval(name);
+  try {
+    writeUserList(state, state.registry.namesWithout(name));  // the deletion counts from here
+  } catch (const std::runtime_error&) {
+    state.files.undoRemoval(name);
+    throw;
+  }
+  if (!state.files.finishRemoval(name)) {
+    state.files.undoRemoval(name);
+    writeUserList(state, state.registry.names);  // listed again, with its files
     throw std::runtime_error(msg::kWriteFailed);
   }
 }

@@ -1,0 +1,65 @@
+// The command-line arguments of the two programs: usage, version, and the options of
+// vellumkeep-init. Parsing is pure, so every case is tested without a process; the mains hand
+// the result to answerStartRequest or to their own flow.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/console.h"
+
+namespace vellumkeep {
+
+// Exit statuses of both programs.
+inline constexpr int kExitSuccess = 0;  // a normal end: exit, quit, or input ended after login
+inline constexpr int kExitFailure = 1;  // busy installation, no Config.ini, input ended early
+inline constexpr int kExitUsage = 2;    // arguments refused
+
+inline constexpr char kStrongModeName[] = "strong";
+
+enum class StartRequest {
+  kRun,      // start as usual
+  kUsage,    // -h, --help
+  kVersion,  // -V, --version
+  kRefused,  // an argument was refused
+};
+
+// What vellumkeep-init was asked for.
+struct InitOptions {
+  bool recover = false;  // --recover
+  std::string mode;      // --mode: "simple" or "strong"; empty when not given
+  std::string folder;    // DATA_FOLDER; empty when not given
+};
+
+struct ParsedArguments {
+  StartRequest request = StartRequest::kRun;
+  InitOptions init;               // vellumkeep-init only
+  const char* problem = nullptr;  // kRefused: what is wrong (a message)
+  std::string offending;          // kRefused: the argument concerned
+};
+
+// vellumkeep: no argument, or -h/--help or -V/--version (the first of them wins); anything
+// else is refused. `args` are argv[1] onwards.
+ParsedArguments parseProgramArguments(const std::vector<std::string>& args);
+
+// vellumkeep-init [--mode simple|strong] [DATA_FOLDER], vellumkeep-init --recover
+// [DATA_FOLDER], -h/--help, -V/--version; "--" ends the options. Read left to right: help
+// and version answer at once, anything refused stops the reading.
+ParsedArguments parseInitArguments(const std::vector<std::string>& args);
+
+// The texts one program shows about its arguments.
+struct ProgramTexts {
+  std::string_view name;  // "vellumkeep"
+  const char* usage;      // the usage line(s)
+  const char* help;       // what follows the usage for --help
+};
+
+// For a request other than kRun: writes the usage and help or the version on standard
+// output (status 0), or the refusal and the usage on standard error (status 2).
+int answerStartRequest(Console& console, const ParsedArguments& parsed, const ProgramTexts& texts);
+
+// "NAME VERSION", the version of this build.
+std::string versionLine(std::string_view program);
+
+}  // namespace vellumkeep

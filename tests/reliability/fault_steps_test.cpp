@@ -1,0 +1,348 @@
+// Every step a changing command or a login takes on the disk, failed on cue and cut off by a
+// kill, in-process on a file system in memory. After a failed step the program reports
+// "文件写入失败!" and memory matches the files, which are as before the command; a command
+// that reports success has made its whole change. After a kill, a new start finds the files
+// as before or as after the command, every listed user loads, and no temporary is left.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "memory_file_system.h"
+#include "model/messages.h"
+#include "program_state.h"
+#include "shell/login.h"
+#include "shell/shell.h"
+#include "storage/account_storage.h"
+#include "storage/account_text.h"
+#include "storage/installation.h"
+
+namespace vellumkeep {
+namespace {
+
+constexpr char kConfigPath[] = "inst/Config.ini";
+constexpr char kDataPath[] = "inst/data/";
+constexpr char kRootPassword[] = "rootpw1";
+
+// One run of the program on the file system, with string streams for the console.
+class ProgramRun {
+ public:
+  explicit ProgramRun(MemoryFileSystem& fs)
+      : console_(in_, out_, ConsoleEncoding::kUtf8, err_, ConsoleEncoding::kUtf8),
+        state_(console_, fs, kConfigPath) {
+    startUp(state_);
+  }
+
+  void logIn(const std::string& name, const std::string& password) {
+    feed(name + "\n" + password + "\n");
+    login(state_);
+  }
+  // Runs command lines (with their answers) until the input ends.
+  void commands(const std::string& input) {
+    feed(input + "\n");
+    runShell(state_);
+  }
+
+  ProgramState& state() { return state_; }
+  std::string out() const { return out_.str(); }
+  std::string err() const { return err_.str(); }
+
+ private:
+  void feed(const std::string& input) {
+    in_.clear();
+    in_.str(input);
+    out_.str("");
+    err_.str("");
+  }
+
+  std::istringstream in_;
+  std::ostringstream out_;
+  std::ostringstream err_;
+  Console console_;
+  ProgramState state_;
+};
+
+// Users, each account's meaning (password file mode and password, account text), or that it
+// does not load.
+struct Snapshot {
+  std::vector<std::string> names;
+  std::map<std::string, std::string> accounts;
+
+  bool operator==(const Snapshot& other) const {
+    return names == other.names && accounts == other.accounts;
+  }
+};
+
+std::ostream& operator<<(std::ostream& out, const Snapshot& snapshot) {
+  for (const std::string& name : snapshot.names) out << name << " ";
+  out << "\n";
+  for (const auto& [name, account] : snapshot.accounts) out << name << ": " << account << "\n";
+  return out;
+}
+
+std::string describe(int32_t mode, const std::string& password, const UserAccount& account) {
+  return std::to_string(mode) + " " + password + "\n" + writeAccountText(account);
+}
+
+// What a new start finds: it recovers the data folder first, as the program does.
+Snapshot fromFiles(MemoryFileSystem& fs) {
+  ProgramRun run(fs);
+  ProgramState& state = run.state();
+  Snapshot snapshot{state.registry.names, {}};
+  for (const std::string& name : state.registry.names) {
+    state.files.keyCodeTable(name);
+    try {
+      std::string password;
+      const int32_t mode = state.files.loadPasswordFile(name, password);
+      UserAccount account;
+      state.files.loadAccountText(mode, name, account);
+      snapshot.accounts[name] = describe(mode, password, account);
+    } catch (const std::domain_error&) {
+      snapshot.accounts[name] = "damaged";
+    }
+  }
+  return snapshot;
+}
+
+// The accounts a session holds in memory, as their files should hold them.
+Snapshot fromMemory(ProgramState& state) {
+  Snapshot snapshot{state.registry.names, {}};
+  for (const std::string& name : state.registry.names) {
+    if (const UserAccount* account = state.registry.findAccount(name)) {
+      snapshot.accounts[name] = describe(account->mode, account->password, *account);
+    }
+  }
+  return snapshot;
+}
+
+// Memory agrees with the files for every account it holds.
+void expectMemoryMatches(const Snapshot& memory, const Snapshot& files) {
+  EXPECT_EQ(memory.names, files.names);
+  for (const auto& [name, account] : memory.accounts) {
+    auto stored = files.accounts.find(name);
+    ASSERT_NE(stored, files.accounts.end()) << name;
+    EXPECT_EQ(account, stored->second) << name;
+  }
+}
+
+bool endsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::string passwordOf(const std::string& name) {
+  return name == "root" ? kRootPassword : name == "alice01" ? "alicepw1" : "carolpw1";
+}
+
+struct Change {
+  std::string operatorName;
+  std::string password;
+  std::string input;  // the command line, then its answers
+};
+
+// clang-format off
+const Change kChanges[] = {
+    {"alice01", "alicepw1", "adddir travel"},
+    {"alice01", "alicepw1", "addpassword mail shop01 shoppw1 url shop.example"},
+    {"alice01", "alicepw1", "deldir bank\nY"},
+    {"alice01", "alicepw1", "delpassword mail web01\ny"},
+    {"alice01", "alicepw1", "setmode unencrypted"},
+    {"carol01", "carolpw1", "setmode simple"},
+    {"root", kRootPassword, "setpassword rootpw9"},
+    {"root", kRootPassword, "adduser dave001 davepw01 simple"},
+    {"root", kRootPassword, "addadmin adm0002 admpw002"},
+    {"root", kRootPassword, "deluser bob0001\nY"},
+    {"root", kRootPassword, "deladmin adm0001\ny"},
+};
+// clang-format on
+
+class FaultSteps : public ::testing::Test {
+ protected:
+  FaultSteps() {
+    base_.makeFolder("inst");
+    createInstallation(base_, kConfigPath, kDataPath, kRootPassword, Simple);
+    setUp("root", kRootPassword,
+          "adduser alice01 alicepw1 simple\nadduser bob0001 bobpw001 simple\n"
+          "addadmin adm0001 admpw001\nadduser carol01 carolpw1 simple");
+    setUp("alice01", "alicepw1",
+          "adddir mail\naddpassword mail web01 secret9 url mail.example.org\n"
+          "addpassword mail web02 secret8\nadddir bank");
+    setUp("carol01", "carolpw1", "adddir notes\naddpassword notes n1 notepw1\nsetmode unencrypted");
+    base_.syncEverything();
+    MemoryFileSystem copy(base_);
+    before_ = fromFiles(copy);
+  }
+
+  void setUp(const std::string& name, const std::string& password, const std::string& input) {
+    ProgramRun run(base_);
+    run.logIn(name, password);
+    run.commands(input);
+    ASSERT_EQ("", run.err()) << input;
+  }
+
+  // A run from the installed state: logged in, then `fault` is armed `step` steps on, and
+  // `input` (if any) runs.
+  template <typename Arm>
+  std::string runWith(MemoryFileSystem& fs, const Change& change, Arm arm, Snapshot* memory) {
+    ProgramRun run(fs);
+    run.logIn(change.operatorName, change.password);
+    arm(fs.steps());
+    run.commands(change.input);
+    fs.heal();
+    if (memory) *memory = fromMemory(run.state());
+    return run.err();
+  }
+
+  // How many steps the change takes, and the files after it.
+  std::size_t measure(const Change& change, Snapshot& after) {
+    MemoryFileSystem fs(base_);
+    std::size_t start = 0;
+    EXPECT_EQ("", runWith(fs, change, [&](std::size_t now) { start = now; }, nullptr));
+    const std::size_t steps = fs.steps() - start;
+    after = fromFiles(fs);
+    return steps;
+  }
+
+  void expectOnlyUserFiles(MemoryFileSystem& fs) {
+    for (const auto& [path, contents] : fs.files()) {
+      const bool userFile =
+          path == kConfigPath || endsWith(path, ".usr") || endsWith(path, ".usrpas");
+      EXPECT_TRUE(userFile) << "left behind: " << path;
+    }
+  }
+
+  MemoryFileSystem base_;
+  Snapshot before_;
+};
+
+TEST_F(FaultSteps, AFailedStepIsReportedAndChangesNothing) {
+  for (const Change& change : kChanges) {
+    SCOPED_TRACE(change.input);
+    Snapshot after;
+    const std::size_t steps = measure(change, after);
+    std::size_t reported = 0;
+    for (std::size_t step = 1; step <= steps; ++step) {
+      SCOPED_TRACE("step " + std::to_string(step));
+      MemoryFileSystem fs(base_);
+      Snapshot memory;
+      const std::string err =
+          runWith(fs, change, [&](std::size_t now) { fs.failAt(now + step); }, &memory);
+      const Snapshot files = fromFiles(fs);
+      if (err.empty()) {
+        EXPECT_EQ(after, files);  // a step whose failure leaves the change whole
+      } else {
+        ++reported;
+        EXPECT_EQ(std::string(msg::kWriteFailed) + "\n\n", err);
+        EXPECT_EQ(before_, files);
+      }
+      expectMemoryMatches(memory, files);
+    }
+    EXPECT_GT(reported, 0u);
+  }
+}
+
+TEST_F(FaultSteps, AKillAtAnyStepLeavesTheOldOrTheNewState) {
+  for (const Change& change : kChanges) {
+    SCOPED_TRACE(change.input);
+    Snapshot after;
+    const std::size_t steps = measure(change, after);
+    for (std::size_t step = 1; step <= steps + 1; ++step) {
+      SCOPED_TRACE("step " + std::to_string(step));
+      MemoryFileSystem fs(base_);
+      runWith(fs, change, [&](std::size_t now) { fs.failFrom(now + step); }, nullptr);
+      fs.loseUnsynced();
+      const Snapshot files = fromFiles(fs);
+      EXPECT_TRUE(files == before_ || files == after) << files;
+      expectOnlyUserFiles(fs);
+    }
+  }
+}
+
+// Login rewrites only the password file's filler: a failure there is reported, the login
+// holds, and the files keep their meaning; so does a kill at any of its steps.
+TEST_F(FaultSteps, LoginSurvivesAFailureOrAKillAtEveryStep) {
+  for (const char* name : {"root", "alice01", "carol01"}) {
+    const Change change{name, passwordOf(name), ""};
+    for (std::size_t step = 1; step <= 8; ++step) {
+      SCOPED_TRACE(std::string(name) + " step " + std::to_string(step));
+      MemoryFileSystem failing(base_);
+      ProgramRun run(failing);
+      failing.failAt(failing.steps() + step);
+      run.logIn(change.operatorName, change.password);
+      EXPECT_EQ(change.operatorName, run.state().operatorName);
+      failing.heal();
+      EXPECT_EQ(before_, fromFiles(failing));
+
+      MemoryFileSystem killed(base_);
+      ProgramRun cut(killed);
+      killed.failFrom(killed.steps() + step);
+      cut.logIn(change.operatorName, change.password);
+      killed.loseUnsynced();
+      EXPECT_EQ(before_, fromFiles(killed));
+      expectOnlyUserFiles(killed);
+    }
+  }
+}
+
+// On a full disk the queries work: loading writes nothing, and only the password file's
+// fresh filler at login cannot be written.
+TEST_F(FaultSteps, LoginAndQueriesWorkOnAFullDisk) {
+  MemoryFileSystem fs(base_);
+  fs.failFrom(fs.steps() + 1);
+  ProgramRun run(fs);
+  run.logIn("alice01", "alicepw1");
+  EXPECT_EQ(std::string(msg::kWriteFailed) + "\n", run.err());
+  run.commands("dir\nseach web01\npassword mail web01");
+  EXPECT_EQ("", run.err());
+  for (const std::string& listing : std::vector<std::string>{
+           "alice01 :\n\tmail\n\tbank\n\n", "web01 :\n\tmail\n\n",
+           std::string(msg::kEntryAccount) + "\tweb01\n" + msg::kEntryPassword +
+               "\tsecret9\nurl:\tmail.example.org\n\n"}) {
+    EXPECT_NE(std::string::npos, run.out().find(listing)) << listing;
+  }
+}
+
+// A user in mode simple with 1,000 credentials adds, shows and deletes some: at no moment,
+// between or during the commands, does any file hold a stored password or the user's own
+// password in readable form.
+TEST_F(FaultSteps, NoFileEverHoldsAPasswordInPlainText) {
+  MemoryFileSystem fs(base_);
+  {
+    ProgramRun run(fs);
+    run.logIn("alice01", "alicepw1");
+    UserAccount& alice = run.state().operatorAccount();
+    for (int g = 0; g < 10; ++g) {
+      Group group;
+      group.id = ++alice.lastGroupId;
+      group.name = "g" + std::to_string(g);
+      for (int e = 0; e < 100; ++e) {
+        const std::string n = std::to_string(g * 100 + e);
+        insertEntry(group, PasswordEntry("acct" + n, "Hidden" + n + "secretpw", "note x" + n));
+      }
+      insertGroup(alice, std::move(group));
+    }
+    saveOperatorChange(run.state());
+  }
+  std::size_t observed = 0;
+  fs.observe([&] {
+    ++observed;
+    for (const auto& [path, contents] : fs.files()) {
+      for (const char* secret : {"secretpw", "alicepw1", "Hidden"}) {
+        ASSERT_EQ(std::string::npos, contents.find(secret)) << path << " holds " << secret;
+      }
+    }
+  });
+  ProgramRun run(fs);
+  run.logIn("alice01", "alicepw1");
+  run.commands(
+      "password g3 acct305\nseach acct7\naddpassword g1 acct9999 Hidden9999secretpw\n"
+      "delpassword g2 acct200\ny\ndeldir g4\nY\nadddir g10");
+  EXPECT_EQ("", run.err());
+  EXPECT_NE(std::string::npos, run.out().find("Hidden305secretpw"));
+  EXPECT_GT(observed, 10u);
+}
+
+}  // namespace
+}  // namespace vellumkeep
