@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/messages.h"
@@ -21,6 +22,7 @@
 #include "platform/terminal_editor.h"
 #include "program_arguments.h"
 #include "program_state.h"
+#include "shell/completion.h"
 #include "shell/login.h"
 #include "shell/shell.h"
 #include "storage/account_storage.h"
@@ -103,6 +105,8 @@ int main(int argc, char** argv) {
       console.attachEditor(*editor);
       state.clipboard = &clipboard.emplace(STDOUT_FILENO, limits.clipboard);
       editor->keys().setWaitTask(state.clipboard);
+      editor->setCompleter(
+          [&state](std::string_view before) { return completeWord(state, before); });
     }
     startUp(state);
     login(state);

@@ -134,6 +134,14 @@ void printGeneratedPassword(ProgramState& state) {
   while (!listing.done()) state.console.out.data(listing.take()).endLine();
 }
 
+// The row is the number of seconds the copy stays on the clipboard.
+void printCopied(ProgramState& state) {
+  Listing listing = takeListing(state);
+  if (listing.layout != kCopiedPasswordLayout || listing.done()) return;
+  state.console.out.text(msg::kPasswordCopied).data(listing.take()).text(msg::kPasswordCopiedFor);
+  state.console.out.endLine();
+}
+
 void showView(ProgramState& state, ResultView view) {
   switch (view) {
     case ResultView::kModes:
@@ -159,6 +167,9 @@ void showView(ProgramState& state, ResultView view) {
       break;
     case ResultView::kPassword:
       printGeneratedPassword(state);
+      break;
+    case ResultView::kCopied:
+      printCopied(state);
       break;
     case ResultView::kNothing:
       break;

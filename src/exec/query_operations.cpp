@@ -1,5 +1,6 @@
 #include "exec/query_operations.h"
 
+#include <chrono>
 #include <stdexcept>
 
 #include "exec/executor.h"
@@ -75,6 +76,18 @@ void queryEntry(ProgramState& state, const CommandRow& row) {
   pushRow(state, account);
   pushRow(state, std::string(entry->password()));
   pushRow(state, std::string(entry->info()));
+}
+
+void copyPassword(ProgramState& state, const CommandRow& row) {
+  Arguments args = takeArguments(state);
+  pushResultMarker(state, row.layout);
+  if (args.count != 3) throw std::runtime_error(msg::kBadArguments);
+  if (!state.clipboard) throw std::runtime_error(msg::kClipboardNeedsTerminal);
+  const PasswordEntry* entry = findEntry(requireGroup(state, args.values[0]), args.values[1]);
+  if (!entry) throw std::runtime_error(msg::kEntryMissing);
+  state.clipboard->copy(entry->password());
+  const auto seconds = std::chrono::ceil<std::chrono::seconds>(state.clipboard->keepFor());
+  pushResultMarker(state, static_cast<long>(seconds.count()));
 }
 
 void queryUsers(ProgramState& state, const CommandRow& row) {

@@ -12,4 +12,9 @@ void searchEntries(ProgramState& state, const CommandRow& row);  // seach
 void queryEntry(ProgramState& state, const CommandRow& row);     // password
 void queryUsers(ProgramState& state, const CommandRow& row);     // user
 
+// copypassword GROUP ACCOUNT: puts the entry's password on the terminal's clipboard without
+// showing it and pushes how many seconds it stays there. Throws "参数异常!" unless both are
+// given, "只能在终端中复制密码!" without a terminal, "分组不存在!" and "数据不存在!".
+void copyPassword(ProgramState& state, const CommandRow& row);
+
 }  // namespace vellumkeep

@@ -163,6 +163,16 @@ inline constexpr CommandHelp kHelpGenpassword = {
     "genpassword 16"};
 inline constexpr CommandHelp kHelpQuit = {"", "退出程序", "结束本次会话并退出程序（同 exit）。",
                                           "quit"};
+inline constexpr CommandHelp kHelpCopypassword = {
+    "分组 账号", "把一条账号的密码复制到剪贴板",
+    "把指定分组中该账号的密码复制到终端的剪贴板（OSC 52），不在屏幕上显示。\n"
+    "30 秒后、会话锁定时和程序结束时剪贴板被清空。只能在终端中使用。",
+    "copypassword mail alice@example.org"};
+
+// The clipboard. A copy is reported as kPasswordCopied, the seconds, kPasswordCopiedFor.
+inline constexpr char kPasswordCopied[] = "密码已复制到剪贴板，";
+inline constexpr char kPasswordCopiedFor[] = "秒后自动清除。";
+inline constexpr char kClipboardNeedsTerminal[] = "只能在终端中复制密码!";
 
 // Start-up.
 inline constexpr char kNoConfig[] =

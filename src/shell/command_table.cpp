@@ -58,6 +58,8 @@ constexpr CommandRow kRows[] = {
      nullptr, msg::kHelpQuit},
     {"genpassword", 18, kDataKeepers, ParseForm::kPlainWords, generatePassword,
      kGeneratedPasswordLayout, ResultView::kPassword, nullptr, nullptr, msg::kHelpGenpassword},
+    {"copypassword", 19, kDataKeepers, ParseForm::kTextWords, copyPassword, kCopiedPasswordLayout,
+     ResultView::kCopied, nullptr, nullptr, msg::kHelpCopypassword},
 };
 
 static_assert(std::size(kRows) == kCommandCount, "kCommandCount counts the rows");

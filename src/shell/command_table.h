@@ -42,6 +42,7 @@ enum LayoutCode : int32_t {
   kCommandHelpLayout = 16,  // help WORD
   kEndLayout = 17,          // exit, quit
   kGeneratedPasswordLayout = 18,
+  kCopiedPasswordLayout = 19,
 };
 
 // How the parser reads the words after the command word.
@@ -69,6 +70,7 @@ enum class ResultView {
   kSuccess,   // the success line
   kHelp,      // the list of commands, or one command in full
   kPassword,  // a generated password
+  kCopied,    // that a password was copied, and for how long
   kNothing,   // only the empty line that follows every result
 };
 
@@ -102,7 +104,7 @@ class CommandRows {
   size_t count_;
 };
 
-inline constexpr size_t kCommandCount = 19;
+inline constexpr size_t kCommandCount = 20;
 
 // Every command; row i has code i.
 CommandRows commandRows();

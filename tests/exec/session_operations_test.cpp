@@ -43,7 +43,7 @@ TEST_F(SessionOperations, HelpListsTheCommandsOfTheOperatorsRole) {
       {"alice01",
        User,
        {"dir", "seach", "password", "mode", "adddir", "addpassword", "deldir", "delpassword",
-        "setmode", "help", "exit", "quit", "genpassword"}},
+        "setmode", "help", "exit", "quit", "genpassword", "copypassword"}},
       {"admin01",
        Administrator,
        {"user", "mode", "adduser", "deluser", "setpassword", "help", "exit", "quit"}},

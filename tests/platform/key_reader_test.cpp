@@ -1,12 +1,11 @@
 #include "platform/key_reader.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <optional>
 
-#include "e2e/run_program.h"
+#include "test_pipe.h"
 
 namespace vellumkeep {
 namespace {
@@ -14,42 +13,27 @@ namespace {
 using std::chrono::milliseconds;
 using Result = KeyReader::Result;
 
-// A pipe standing in for the terminal.
-struct Keys {
-  Keys() {
-    int fds[2];
-    if (::pipe(fds) == 0) {
-      read.reset(fds[0]);
-      write.reset(fds[1]);
-    }
-  }
-  void type(const char* keys) { ASSERT_GT(::write(write.get(), keys, strlen(keys)), 0); }
-
-  detail::OwnedFd read;
-  detail::OwnedFd write;
-};
-
 // Types a key into the pipe when it falls due.
 class TypingTask : public WaitTask {
  public:
-  TypingTask(Keys& keys, milliseconds after)
+  TypingTask(TestPipe& keys, milliseconds after)
       : keys_(keys), due_(std::chrono::steady_clock::now() + after) {}
   std::optional<SteadyTime> due() const override { return due_; }
   void run() override {
     ++runs;
     due_.reset();
-    keys_.type("k");
+    keys_.put("k");
   }
   int runs = 0;
 
  private:
-  Keys& keys_;
+  TestPipe& keys_;
   std::optional<SteadyTime> due_;
 };
 
 TEST(KeyReaderTest, ReadsByteByByteUntilTheEnd) {
-  Keys keys;
-  keys.type("a\x03");
+  TestPipe keys;
+  keys.put("a\x03");
   KeyReader reader(keys.read.get());
   reader.setIdleLimit(milliseconds(60000));
   unsigned char key = 0;
@@ -62,7 +46,7 @@ TEST(KeyReaderTest, ReadsByteByByteUntilTheEnd) {
 }
 
 TEST(KeyReaderTest, GivesUpAfterTheIdleLimitUnlessPaused) {
-  Keys keys;
+  TestPipe keys;
   KeyReader reader(keys.read.get());
   reader.setIdleLimit(milliseconds(20));
   unsigned char key = 0;
@@ -79,7 +63,7 @@ TEST(KeyReaderTest, GivesUpAfterTheIdleLimitUnlessPaused) {
 }
 
 TEST(KeyReaderTest, RunsDueWorkWhileWaiting) {
-  Keys keys;
+  TestPipe keys;
   KeyReader reader(keys.read.get());
   TypingTask task(keys, milliseconds(10));
   reader.setWaitTask(&task);

@@ -3,6 +3,7 @@
 // lines the history keeps.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "scripted_editor.h"
 #include "session_fixture.h"
 #include "shell/session_lock.h"
+#include "test_pipe.h"
 
 namespace vellumkeep {
 namespace {
@@ -144,6 +146,17 @@ TEST_F(ShellEditor, CtrlDAtTheLockEndsTheShellAndCtrlCEndsTheProgram) {
   EXPECT_EQ(2u, editor_.prompts.size());  // the prompt and the lock's question
   editor_.script({Step::idle(), Step::interrupt()});
   EXPECT_THROW(runShell(state()), InputCancelled);
+}
+
+TEST_F(ShellEditor, LockEmptiesAPendingClipboardCopy) {
+  TestPipe terminal;
+  Clipboard clipboard(terminal.write.get(), std::chrono::seconds(30));
+  state().clipboard = &clipboard;
+  clipboard.copy("mailpw1");
+  terminal.take();
+  runScript({Step::idle(), Step::end()});
+  EXPECT_EQ(kClipboardClearSequence, terminal.take());
+  EXPECT_FALSE(clipboard.due());
 }
 
 TEST(SessionLock, SamePasswordComparesWholePasswords) {
