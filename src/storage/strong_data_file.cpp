@@ -186,11 +186,18 @@ bool StrongDataReader::next(std::string& text) {
   return true;
 }
 
+void StrongDataReader::finish() {
+  std::string rest;
+  while (next(rest)) {
+  }
+  sodium_memzero(rest.data(), rest.size());
+}
+
 std::string sealStrongData(const StrongIdentity& identity, const StrongKeys& keys,
                            std::string_view text, uint32_t chunkSize) {
   std::string file;
-  StrongDataWriter writer(identity, keys, [&](std::string_view piece) { file += piece; },
-                          chunkSize);
+  StrongDataWriter writer(
+      identity, keys, [&](std::string_view piece) { file += piece; }, chunkSize);
   file.reserve(file.size() + text.size() + (text.size() / chunkSize + 1) * kChunkOverhead);
   writer.write(text);
   writer.finish();

@@ -102,14 +102,19 @@ using FilePieces = std::function<bool(std::string&)>;
 class StrongDataReader {
  public:
   // Reads and checks the header. Throws the corruption error.
-  StrongDataReader(const SecretBytes& sealingKey, std::string_view expectedName,
-                   FilePieces source);
+  StrongDataReader(const SecretBytes& sealingKey, std::string_view expectedName, FilePieces source);
 
   const StrongDataHeader& header() const { return header_; }
 
   // Replaces `text` with the next piece of text, possibly empty; false after the last.
   // Throws the corruption error.
   bool next(std::string& text);
+
+  // Reads and checks the rest of the file, dropping its text. A reader that stops before
+  // next() returns false must call this: only the end shows that the file is whole (a file
+  // cut after a chunk boundary can still hold a complete account text). Throws the
+  // corruption error.
+  void finish();
 
  private:
   // Reads from the source until `size` bytes are buffered or the file ends.

@@ -23,7 +23,8 @@
 
 namespace vellumkeep {
 
-inline constexpr std::string_view kStrongMagic = "\xFF" "VKS";
+// 0xFF, then "VKS" ("\xFF" ends before the V, which is no hex digit).
+inline constexpr std::string_view kStrongMagic = "\xFFVKS";
 inline constexpr char kStrongDataKind = 'D';
 inline constexpr char kStrongPasswordKind = 'P';
 inline constexpr uint8_t kStrongFormatVersion = 1;

@@ -32,10 +32,9 @@ void deriveSubkey(const SecretBytes& key, uint64_t id, unsigned char* out, std::
 }  // namespace
 
 bool isValidKdfParameters(const KdfParameters& params) {
-  return params.algorithm == kArgon2id13 &&
-         params.opslimit >= kMinimumKdfParameters.opslimit && params.opslimit <= kMaxOpslimit &&
-         params.memlimit >= kMinimumKdfParameters.memlimit && params.memlimit <= kMaxMemlimit &&
-         params.memlimit <= crypto_pwhash_argon2id_MEMLIMIT_MAX;
+  return params.algorithm == kArgon2id13 && params.opslimit >= kMinimumKdfParameters.opslimit &&
+         params.opslimit <= kMaxOpslimit && params.memlimit >= kMinimumKdfParameters.memlimit &&
+         params.memlimit <= kMaxMemlimit && params.memlimit <= crypto_pwhash_argon2id_MEMLIMIT_MAX;
 }
 
 void checkKdfParameters(const KdfParameters& params) {

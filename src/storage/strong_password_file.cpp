@@ -7,11 +7,15 @@
 
 namespace vellumkeep {
 
-std::string writeStrongPasswordFile(const StrongKeys& keys) {
+StrongPasswordFile passwordFileOf(const StrongKeys& keys) {
+  return {keys.params, keys.salt, keys.verifier};
+}
+
+std::string writeStrongPasswordFile(const StrongPasswordFile& contents) {
   std::string file;
   file.reserve(kStrongPasswordFileBytes);
-  appendStrongPrefix(file, kStrongPasswordKind, {keys.params, keys.salt});
-  appendBytes(file, keys.verifier.data(), keys.verifier.size());
+  appendStrongPrefix(file, kStrongPasswordKind, {contents.params, contents.salt});
+  appendBytes(file, contents.verifier.data(), contents.verifier.size());
   appendChecksum(file);
   return file;
 }

@@ -25,8 +25,10 @@ struct StrongPasswordFile {
   Verifier verifier;
 };
 
-// The file of the parameters, salt and verifier of `keys`.
-std::string writeStrongPasswordFile(const StrongKeys& keys);
+// What the password file of `keys` holds.
+StrongPasswordFile passwordFileOf(const StrongKeys& keys);
+
+std::string writeStrongPasswordFile(const StrongPasswordFile& contents);
 
 // Throws the corruption error, std::domain_error(msg::kCorruptUserData), for a file of another
 // kind, version or size, invalid parameters or a checksum that does not match.

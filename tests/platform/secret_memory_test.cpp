@@ -56,8 +56,8 @@ TEST(EqualInConstantTime, ComparesEveryByte) {
     unsigned char b[4];
     bool equal;
   };
-  const Case cases[] = {{{1, 2, 3, 4}, true}, {{0, 2, 3, 4}, false}, {{1, 2, 3, 5}, false},
-                        {{1, 2, 0x83, 4}, false}};
+  const Case cases[] = {
+      {{1, 2, 3, 4}, true}, {{0, 2, 3, 4}, false}, {{1, 2, 3, 5}, false}, {{1, 2, 0x83, 4}, false}};
   for (const Case& c : cases) EXPECT_EQ(equalInConstantTime(a, c.b, 4), c.equal);
   EXPECT_TRUE(equalInConstantTime(a, cases[1].b, 0));
 }

@@ -31,7 +31,7 @@ std::size_t headerSize(const std::string& name) {
 
 // The first 35 bytes of a data file sealed with quickKeys(..., 1), written out by hand.
 std::string expectedCommonStart() {
-  std::string start = "\xFF" "VKS" "D\x01\x01";
+  std::string start = "\xFFVKSD\x01\x01";
   start += std::string("\x01\x00\x00\x00", 4);                  // one pass
   start += std::string("\x00\x20\x00\x00\x00\x00\x00\x00", 8);  // 8192 bytes
   for (int i = 1; i <= 16; ++i) start.push_back(static_cast<char>(i));
@@ -43,7 +43,8 @@ class StrongDataFileTest : public ::testing::Test {
   // Writes `text` handed over in pieces of `writePiece` bytes.
   std::string seal(const std::string& text, uint32_t chunk, std::size_t writePiece = 1000) {
     std::string file;
-    StrongDataWriter writer(alice_, keys_, [&](std::string_view piece) { file += piece; }, chunk);
+    StrongDataWriter writer(
+        alice_, keys_, [&](std::string_view piece) { file += piece; }, chunk);
     for (std::size_t at = 0; at < text.size(); at += writePiece) {
       writer.write(std::string_view(text).substr(at, writePiece));
     }
@@ -86,10 +87,11 @@ TEST_F(StrongDataFileTest, RoundTripsAtChunkBoundaries) {
   };
   const uint32_t big = kStrongChunkBytes;
   const Case cases[] = {
-      {big, 0},       {big, 1},           {big, big - 1},     {big, big},
-      {big, big + 1}, {big, 2 * big},     {big, 3u << 20},    {16, 0},
-      {16, 1},        {16, 15},           {16, 16},           {16, 17},
-      {16, 48},       {16, 49},           {kMaxStrongChunkBytes, (1u << 20) + 5},
+      {big, 0},        {big, 1},       {big, big - 1},
+      {big, big},      {big, big + 1}, {big, 2 * big},
+      {big, 3u << 20}, {16, 0},        {16, 1},
+      {16, 15},        {16, 16},       {16, 17},
+      {16, 48},        {16, 49},       {kMaxStrongChunkBytes, (1u << 20) + 5},
   };
   for (const Case& c : cases) {
     const std::string text = sampleText(c.size);
@@ -108,9 +110,9 @@ TEST_F(StrongDataFileTest, HeaderExactBytes) {
   const std::string file = sealStrongData({"bob0001", Administrator}, keys_, "text", 300);
   std::string expected = expectedCommonStart();
   expected += std::string("\x04\x00\x00\x00", 4);  // role
-  expected += "\x02";                               // mode
+  expected += "\x02";                              // mode
   expected += std::string("\x2c\x01\x00\x00", 4);  // chunk size 300
-  expected += "\x07" "bob0001";
+  expected += std::string(1, 7) + "bob0001";
   EXPECT_EQ(file.substr(0, 52), expected);
   const StrongDataHeader header = readStrongDataHeader(file);
   EXPECT_EQ(header.identity.name, "bob0001");
@@ -185,11 +187,32 @@ TEST_F(StrongDataDamageTest, ChunksDroppedMovedOrAddedAreCorruption) {
       {"second chunk dropped", head + chunkAt(0) + chunkAt(2) + last},
       {"last chunk dropped", head + chunkAt(0) + chunkAt(1) + chunkAt(2)},
       {"chunks swapped", head + chunkAt(1) + chunkAt(0) + chunkAt(2) + last},
-      {"first chunk of another save", head + other.substr(header, chunk) + chunkAt(1) +
-                                          chunkAt(2) + last},
+      {"first chunk of another save",
+       head + other.substr(header, chunk) + chunkAt(1) + chunkAt(2) + last},
       {"another save's nonce", other.substr(0, header) + file_.substr(header)},
   };
   for (const Case& c : cases) EXPECT_EQ(openError(c.file), msg::kCorruptUserData) << c.what;
+}
+
+TEST_F(StrongDataFileTest, FinishFindsACutThatTheTextDoesNotShow) {
+  // The last chunk holds only the text's last line feed, which a reader of lines can do without.
+  const std::string text = sampleText(16) + "\n";
+  const std::string file = seal(text, 16);
+  const std::string cut = file.substr(0, file.size() - 1 - kSeal);
+  for (const std::string* f : {&file, &cut}) {
+    bool handedOver = false;
+    StrongDataReader reader(keys_.sealingKey, "alice01", [&](std::string& piece) {
+      if (handedOver) return false;
+      piece = *f;
+      handedOver = true;
+      return true;
+    });
+    std::string piece;
+    ASSERT_TRUE(reader.next(piece));
+    EXPECT_EQ(piece, sampleText(16));
+    EXPECT_EQ(errorText<std::domain_error>([&] { reader.finish(); }),
+              f == &file ? "(no error)" : msg::kCorruptUserData);
+  }
 }
 
 TEST_F(StrongDataFileTest, HeaderOfAnotherUserIsCorruption) {
@@ -243,8 +266,8 @@ TEST_F(StrongDataFileTest, HeaderReaderRefusesMalformedHeaders) {
       {"chunk size above 1 MiB", patched(40, std::string("\x01\x00\x10\x00", 4))},
       {"name longer than the file", patched(44, "\xff")},
       {"name longer than written", patched(44, "\x08")},
-      {"checksum", file.substr(0, checksumAt) + "0123456789abcdef" +
-                       file.substr(checksumAt + kChecksumBytes)},
+      {"checksum",
+       file.substr(0, checksumAt) + "0123456789abcdef" + file.substr(checksumAt + kChecksumBytes)},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(errorText<std::domain_error>([&] { readStrongDataHeader(c.file); }),
@@ -262,8 +285,11 @@ TEST_F(StrongDataFileTest, WriterRefusesNamesAndChunkSizesItCannotStore) {
   const std::string longest(kMaxStrongNameBytes, 'n');
   EXPECT_EQ(openStrongData(keys_.sealingKey, longest, sealStrongData({longest, User}, keys_, "t")),
             "t");
-  expectError<std::overflow_error>([&] { sealStrongData({longest + "n", User}, keys_, "t"); },
-                                   msg::kValueTooLarge);
+  expectError<std::overflow_error>(
+      [&] {
+        sealStrongData({longest + "n", User}, keys_, "t");
+      },
+      msg::kValueTooLarge);
   for (uint32_t chunk : {0u, kMinStrongChunkBytes - 1, kMaxStrongChunkBytes + 1}) {
     EXPECT_THROW(sealStrongData(alice_, keys_, "t", chunk), std::invalid_argument) << chunk;
   }

@@ -59,7 +59,10 @@ TEST(KdfParameters, DefaultsAreThoseOfCurrentPasswordManagers) {
 
 TEST(DeriveKey, RefusesInvalidParametersWithoutDeriving) {
   expectError<std::domain_error>(
-      [] { deriveKey("secret1", fixedSalt(1), {kArgon2id13, 3, 1024}); }, msg::kCorruptUserData);
+      [] {
+        deriveKey("secret1", fixedSalt(1), {kArgon2id13, 3, 1024});
+      },
+      msg::kCorruptUserData);
 }
 
 TEST(DeriveKey, SameInputsSameKeyAndEveryInputCounts) {

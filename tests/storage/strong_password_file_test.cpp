@@ -30,8 +30,8 @@ std::string withChecksum(std::string file) {
 
 TEST(StrongPasswordFile, ExactBytes) {
   const StrongKeys keys = quickKeys("secret1", 0x40);
-  const std::string file = writeStrongPasswordFile(keys);
-  std::string expected = "\xFF" "VKS" "P\x01\x01";
+  const std::string file = writeStrongPasswordFile(passwordFileOf(keys));
+  std::string expected = "\xFFVKSP\x01\x01";
   expected += std::string("\x01\x00\x00\x00", 4);                  // one pass
   expected += std::string("\x00\x20\x00\x00\x00\x00\x00\x00", 8);  // 8192 bytes
   for (int i = 0; i < 16; ++i) expected.push_back(static_cast<char>(0x40 + i));
@@ -46,7 +46,8 @@ TEST(StrongPasswordFile, ExactBytes) {
 
 TEST(StrongPasswordFile, ReadsBackAndVerifiesOnlyTheRightPassword) {
   const StrongKeys keys = quickKeys("secret1", 5);
-  const StrongPasswordFile file = readStrongPasswordFile(writeStrongPasswordFile(keys));
+  const StrongPasswordFile file =
+      readStrongPasswordFile(writeStrongPasswordFile(passwordFileOf(keys)));
   EXPECT_EQ(file.params, keys.params);
   EXPECT_EQ(file.salt, keys.salt);
   EXPECT_EQ(file.verifier, keys.verifier);
@@ -60,7 +61,7 @@ TEST(StrongPasswordFile, ReadsBackAndVerifiesOnlyTheRightPassword) {
 
 TEST(StrongPasswordFile, HoldsNeitherPasswordNorKeys) {
   const StrongKeys keys = quickKeys("secret1");
-  const std::string file = writeStrongPasswordFile(keys);
+  const std::string file = writeStrongPasswordFile(passwordFileOf(keys));
   const std::string sealing(reinterpret_cast<const char*>(keys.sealingKey.data()), kKeyBytes);
   const SecretBytes key = deriveKey("secret1", keys.salt, keys.params);
   EXPECT_EQ(file.find("secret1"), std::string::npos);
@@ -70,7 +71,7 @@ TEST(StrongPasswordFile, HoldsNeitherPasswordNorKeys) {
 }
 
 TEST(StrongPasswordFile, EveryFlippedBitIsCorruption) {
-  const std::string file = writeStrongPasswordFile(quickKeys("secret1"));
+  const std::string file = writeStrongPasswordFile(passwordFileOf(quickKeys("secret1")));
   for (std::size_t i = 0; i < file.size(); ++i) {
     for (unsigned char bit : {0x01, 0x80}) {
       std::string damaged = file;
@@ -81,7 +82,7 @@ TEST(StrongPasswordFile, EveryFlippedBitIsCorruption) {
 }
 
 TEST(StrongPasswordFile, MalformedFilesAreCorruption) {
-  const std::string file = writeStrongPasswordFile(quickKeys("secret1"));
+  const std::string file = writeStrongPasswordFile(passwordFileOf(quickKeys("secret1")));
   auto patched = [&](std::size_t at, std::string bytes) {
     std::string changed = file;
     changed.replace(at, bytes.size(), bytes);
@@ -110,7 +111,7 @@ TEST(StrongPasswordFile, MalformedFilesAreCorruption) {
 }
 
 TEST(StrongFormat, MagicTellsStrongFilesFromTheOthers) {
-  const std::string file = writeStrongPasswordFile(quickKeys("secret1"));
+  const std::string file = writeStrongPasswordFile(passwordFileOf(quickKeys("secret1")));
   struct Case {
     std::string start;
     bool strong;
