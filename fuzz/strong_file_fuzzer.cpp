@@ -62,6 +62,25 @@ std::optional<std::string> openWhole(const StrongKeys& keys, std::string_view na
   return openInPieces(keys, name, {file});
 }
 
+// Whether a data file opens when its reader stops after the first piece and finishes.
+bool opensWhenStoppedEarly(const StrongKeys& keys, std::string_view name, std::string_view file) {
+  bool handedOver = false;
+  try {
+    StrongDataReader reader(keys.sealingKey, name, [&](std::string& piece) {
+      if (handedOver) return false;
+      piece.assign(file);
+      handedOver = true;
+      return true;
+    });
+    std::string piece;
+    if (reader.next(piece)) reader.finish();
+    return true;
+  } catch (const std::domain_error& error) {
+    fuzz::expectMessage(error, msg::kCorruptUserData);
+    return false;
+  }
+}
+
 void checkDataFile(const StrongKeys& keys, std::string_view input) {
   std::optional<StrongDataHeader> header;
   try {
@@ -73,6 +92,9 @@ void checkDataFile(const StrongKeys& keys, std::string_view input) {
   const std::optional<std::string> whole = openWhole(keys, name, input);
   if (openInPieces(keys, name, fuzz::cutIntoPieces(input)) != whole) {
     fuzz::fail("a data file opens differently in pieces");
+  }
+  if (opensWhenStoppedEarly(keys, name, input) != whole.has_value()) {
+    fuzz::fail("finish() judges a data file differently from reading it to the end");
   }
   if (!whole) return;
   if (!header) fuzz::fail("a data file opens whose header does not read");
@@ -87,6 +109,9 @@ void checkRoundTrip(const StrongKeys& keys, std::string_view text) {
   const std::string file = sealStrongData({fuzz::kStrongFuzzName, User}, keys, text, chunk);
   if (openInPieces(keys, fuzz::kStrongFuzzName, fuzz::cutIntoPieces(file)) != text) {
     fuzz::fail("a sealed text does not open to itself");
+  }
+  if (!opensWhenStoppedEarly(keys, fuzz::kStrongFuzzName, file)) {
+    fuzz::fail("finish() refuses a whole file");
   }
   const std::size_t at = (text.size() * 2654435761u) % file.size();
   std::string damaged = file;

@@ -3,6 +3,7 @@
 #include <sodium.h>
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 #include <utility>
 
@@ -99,7 +100,7 @@ void StrongDataWriter::write(std::string_view text) {
     // A full chunk waits for more text, so that the last chunk may be a full one.
     if (used_ == chunkSize_) sealChunk(false);
     const std::size_t part = std::min(text.size(), chunkSize_ - used_);
-    std::copy_n(text.data(), part, text_.data() + used_);
+    std::memcpy(text_.data() + used_, text.data(), part);
     used_ += part;
     text.remove_prefix(part);
   }
@@ -155,13 +156,16 @@ void StrongDataReader::fill(std::size_t size) {
 }
 
 bool StrongDataReader::next(std::string& text) {
-  text.clear();
-  if (done_) return false;
+  if (done_) {
+    text.clear();
+    return false;
+  }
   const std::size_t fullChunk = header_.chunkSize + kChunkOverhead;
   fill(fullChunk);
   const std::size_t sealedSize = std::min(buffered(), fullChunk);
   // A file cut at a chunk's start or inside its seal.
   if (sealedSize < kChunkOverhead) throwCorruptStrongFile();
+  // Every byte is overwritten: resizing a piece of the same size costs nothing.
   text.resize(sealedSize - kChunkOverhead);
   unsigned char tag = 0;
   if (crypto_secretstream_xchacha20poly1305_pull(
