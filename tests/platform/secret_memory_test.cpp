@@ -50,17 +50,5 @@ TEST(Wipe, ZeroesTheBytesAndEmptiesTheText) {
   EXPECT_TRUE(allZero(reinterpret_cast<const unsigned char*>(bytes), 40));
 }
 
-TEST(EqualInConstantTime, ComparesEveryByte) {
-  const unsigned char a[] = {1, 2, 3, 4};
-  struct Case {
-    unsigned char b[4];
-    bool equal;
-  };
-  const Case cases[] = {
-      {{1, 2, 3, 4}, true}, {{0, 2, 3, 4}, false}, {{1, 2, 3, 5}, false}, {{1, 2, 0x83, 4}, false}};
-  for (const Case& c : cases) EXPECT_EQ(equalInConstantTime(a, c.b, 4), c.equal);
-  EXPECT_TRUE(equalInConstantTime(a, cases[1].b, 0));
-}
-
 }  // namespace
 }  // namespace vellumkeep

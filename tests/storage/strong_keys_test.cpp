@@ -51,12 +51,6 @@ TEST(KdfParameters, ValidityCheck) {
   }
 }
 
-TEST(KdfParameters, DefaultsAreThoseOfCurrentPasswordManagers) {
-  EXPECT_EQ(kDefaultKdfParameters.algorithm, kArgon2id13);
-  EXPECT_GE(kDefaultKdfParameters.opslimit, 3u);
-  EXPECT_GE(kDefaultKdfParameters.memlimit, uint64_t{64} << 20);
-}
-
 TEST(DeriveKey, RefusesInvalidParametersWithoutDeriving) {
   expectError<std::domain_error>(
       [] {

@@ -59,17 +59,6 @@ TEST(StrongPasswordFile, ReadsBackAndVerifiesOnlyTheRightPassword) {
   EXPECT_FALSE(verifyPassword(quickKeys("secret1", 6), file));
 }
 
-TEST(StrongPasswordFile, HoldsNeitherPasswordNorKeys) {
-  const StrongKeys keys = quickKeys("secret1");
-  const std::string file = writeStrongPasswordFile(passwordFileOf(keys));
-  const std::string sealing(reinterpret_cast<const char*>(keys.sealingKey.data()), kKeyBytes);
-  const SecretBytes key = deriveKey("secret1", keys.salt, keys.params);
-  EXPECT_EQ(file.find("secret1"), std::string::npos);
-  EXPECT_EQ(file.find(sealing.substr(0, 8)), std::string::npos);
-  EXPECT_EQ(file.find(std::string(reinterpret_cast<const char*>(key.data()), 8)),
-            std::string::npos);
-}
-
 TEST(StrongPasswordFile, EveryFlippedBitIsCorruption) {
   const std::string file = writeStrongPasswordFile(passwordFileOf(quickKeys("secret1")));
   for (std::size_t i = 0; i < file.size(); ++i) {
