@@ -51,6 +51,7 @@ inline constexpr char kCorruptUserData[] = "该用户数据已损坏!";
 inline constexpr char kNonAscii[] = "不支持中文哦！亲";
 inline constexpr char kValueTooLarge[] = "数据过大";
 inline constexpr char kWriteFailed[] = "文件写入失败!";
+inline constexpr char kCryptoUnavailable[] = "加密库初始化失败!";
 
 // Login.
 inline constexpr char kLoginName[] = "请输入用户名:";
