@@ -43,19 +43,13 @@ int install(Console& console, FileSystem& fs, const std::string& folder, int32_t
   return kExitSuccess;
 }
 
-// Refuses what this build cannot do yet, before anything is asked or written.
-int refuseUnavailable(Console& console, const std::string& option) {
-  console.err.text(msg::kInitOptionUnavailable).data(option).endLine();
-  return kExitUsage;
-}
-
 // Carries out what the options ask for; status 1 with the message when it is refused.
 int initialize(Console& console, FileSystem& fs, const InitOptions& options) {
-  if (options.mode == kStrongModeName) return refuseUnavailable(console, "--mode strong");
   const std::string folder =
       normalizeDataFolder(options.folder.empty() ? kDefaultDataFolder : options.folder);
   try {
-    return options.recover ? recover(console, fs, folder) : install(console, fs, folder, Simple);
+    if (options.recover) return recover(console, fs, folder);
+    return install(console, fs, folder, options.mode == kStrongModeName ? Strong : Simple);
   } catch (const InputExhausted&) {
     console.err.text(msg::kInitInputEnded).endLine();
   } catch (const std::runtime_error& error) {

@@ -2,6 +2,7 @@
 // own on string streams and a temporary data folder or a file system in memory.
 #pragma once
 
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "model/account_registry.h"
 #include "platform/console.h"
 #include "storage/file_system.h"
+#include "storage/strong_keys.h"
 #include "storage/user_files.h"
 
 namespace vellumkeep {
@@ -30,6 +32,8 @@ struct ProgramState {
   std::string operatorName = kSystemName;
   UserAccount scratchAccount;  // transfer record between memory and the files
   UserFiles files;             // the data folder and the coding table
+  // The keys of an Operator in mode strong, derived once at login; none in the other modes.
+  std::optional<StrongKeys> operatorKeys;
   bool endRequested = false;   // set by exit and quit; the shell loop ends after the line
 };
 

@@ -191,7 +191,6 @@ inline constexpr char kArgumentValueMissing[] = "选项缺少值: ";
 inline constexpr char kArgumentBadMode[] = "不支持的加密模式: ";
 inline constexpr char kArgumentConflict[] = "不能同时使用的选项: ";
 inline constexpr char kArgumentEmptyFolder[] = "数据文件夹的名称不能为空";
-inline constexpr char kInitOptionUnavailable[] = "此版本尚不支持该选项，未做任何更改: ";
 
 // The first-account tool.
 inline constexpr char kInitAskPassword[] = "请输入root的密码: ";

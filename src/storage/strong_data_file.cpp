@@ -50,7 +50,7 @@ std::string boundHeader(const StrongIdentity& identity, const StrongKeys& keys,
   std::string header;
   appendStrongPrefix(header, kStrongDataKind, {keys.params, keys.salt});
   appendUint32(header, static_cast<uint32_t>(identity.role));
-  appendByte(header, static_cast<uint8_t>(kStrongMode));
+  appendByte(header, static_cast<uint8_t>(Strong));
   appendUint32(header, chunkSize);
   appendByte(header, static_cast<uint8_t>(identity.name.size()));
   header += identity.name;
@@ -67,7 +67,7 @@ StrongDataHeader readStrongDataHeader(std::string_view fileStart) {
   header.params = prefix.params;
   header.salt = prefix.salt;
   header.identity.role = static_cast<int32_t>(in.uint32());
-  if (in.byte() != kStrongMode) throwCorruptStrongFile();
+  if (in.byte() != Strong) throwCorruptStrongFile();
   header.chunkSize = in.uint32();
   if (!isValidChunkSize(header.chunkSize)) throwCorruptStrongFile();
   header.identity.name = in.bytes(in.byte());

@@ -29,13 +29,11 @@
 #include <string>
 #include <string_view>
 
+#include "model/user_account.h"
 #include "platform/secret_memory.h"
 #include "storage/strong_keys.h"
 
 namespace vellumkeep {
-
-// DO NOT CHANGE: the mode code stored for this mode.
-inline constexpr int32_t kStrongMode = 2;
 
 inline constexpr uint32_t kStrongChunkBytes = uint32_t{64} << 10;  // what the program writes
 inline constexpr uint32_t kMinStrongChunkBytes = 16;
@@ -44,7 +42,7 @@ inline constexpr std::size_t kMaxStrongNameBytes = 255;
 // Enough of the start of a data file for readStrongDataHeader.
 inline constexpr std::size_t kMaxStrongDataHeaderBytes = 85 + kMaxStrongNameBytes;
 
-// Who the file belongs to, readable without the key; the mode is always kStrongMode.
+// Who the file belongs to, readable without the key; the mode is always Strong.
 struct StrongIdentity {
   std::string name;
   int32_t role = 0;

@@ -203,9 +203,6 @@ TEST_F(ProgramStart, RefusedArgumentsExitWithTwoAndTouchNothing) {
       {VELLUMKEEP_PROGRAM, {"data"}, refusal(msg::kArgumentExtra, "data", msg::kProgramUsage)},
       {VELLUMKEEP_INIT_PROGRAM, {"a", "b"}, refusal(msg::kArgumentExtra, "b", msg::kInitUsage)},
       {VELLUMKEEP_INIT_PROGRAM, {""}, refusal(msg::kArgumentEmptyFolder, "", msg::kInitUsage)},
-      {VELLUMKEEP_INIT_PROGRAM,
-       {"--mode", "strong", "vault"},
-       texts_.gbk(msg::kInitOptionUnavailable) + "--mode strong\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.program) + " " + c.args[0]);
@@ -463,7 +460,7 @@ TEST_F(ProgramDamagedFiles, RootReachesTheShellAndCannotReplaceTheDamagedUser) {
   EXPECT_EQ(texts_.line(msg::kCorruptUserData) + texts_.shellError(msg::kNameTaken) +
                 texts_.shellError(msg::kNameTaken),
             result.err);
-  EXPECT_EQ(texts_.session("root", {texts_.userList({}), "", "", "\tunencrypted\n\tsimple\n\n"}),
+  EXPECT_EQ(texts_.session("root", {texts_.userList({}), "", "", "\tunencrypted\n\tsimple\n\tstrong\n\n"}),
             result.out);
   // root's password file was not rewritten either.
   EXPECT_EQ(before, installation_.files());

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -19,6 +20,8 @@
 #include "storage/account_storage.h"
 #include "storage/account_text.h"
 #include "storage/installation.h"
+#include "storage/strong_keys.h"
+#include "storage/strong_password_file.h"
 
 namespace vellumkeep {
 namespace {
@@ -33,6 +36,7 @@ class ProgramRun {
   explicit ProgramRun(MemoryFileSystem& fs)
       : console_(in_, out_, ConsoleEncoding::kUtf8, err_, ConsoleEncoding::kUtf8),
         state_(console_, fs, kConfigPath) {
+    state_.files.kdfParameters = kMinimumKdfParameters;  // cheap keys in mode strong
     startUp(state_);
   }
 
@@ -83,6 +87,19 @@ std::ostream& operator<<(std::ostream& out, const Snapshot& snapshot) {
   return out;
 }
 
+bool endsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The login passwords of the test's users.
+std::string passwordOf(const std::string& name) {
+  const std::map<std::string, std::string> passwords = {
+      {"root", kRootPassword},   {"alice01", "alicepw1"}, {"carol01", "carolpw1"},
+      {"eve0001", "evepw001"},   {"fred001", "fredpw01"}, {"bob0001", "bobpw001"},
+      {"adm0001", "admpw001"},   {"dave001", "davepw01"}, {"adm0002", "admpw002"}};
+  return passwords.at(name);
+}
+
 std::string describe(int32_t mode, const std::string& password, const UserAccount& account) {
   return std::to_string(mode) + " " + password + "\n" + writeAccountText(account);
 }
@@ -95,11 +112,15 @@ Snapshot fromFiles(MemoryFileSystem& fs) {
   for (const std::string& name : state.registry.names) {
     state.files.keyCodeTable(name);
     try {
-      std::string password;
-      const int32_t mode = state.files.loadPasswordFile(name, password);
+      const PasswordRecord record = state.files.loadPasswordFile(name);
+      std::optional<StrongKeys> keys;
+      if (record.strong) {
+        keys = deriveStrongKeys(passwordOf(name), record.strong->salt, record.strong->params);
+        if (!verifyPassword(*keys, *record.strong)) throw std::domain_error("wrong password");
+      }
       UserAccount account;
-      state.files.loadAccountText(mode, name, account);
-      snapshot.accounts[name] = describe(mode, password, account);
+      state.files.loadAccountText(record.mode, name, keys ? &*keys : nullptr, account);
+      snapshot.accounts[name] = describe(record.mode, account.password, account);
     } catch (const std::domain_error&) {
       snapshot.accounts[name] = "damaged";
     }
@@ -111,7 +132,10 @@ Snapshot fromFiles(MemoryFileSystem& fs) {
 Snapshot fromMemory(ProgramState& state) {
   Snapshot snapshot{state.registry.names, {}};
   for (const std::string& name : state.registry.names) {
-    if (const UserAccount* account = state.registry.findAccount(name)) {
+    const UserAccount* account = state.registry.findAccount(name);
+    // An administrator holds a user in mode strong as its identity only.
+    const bool identityOnly = account && account->mode == Strong && account->password.empty();
+    if (account && !identityOnly) {
       snapshot.accounts[name] = describe(account->mode, account->password, *account);
     }
   }
@@ -126,14 +150,6 @@ void expectMemoryMatches(const Snapshot& memory, const Snapshot& files) {
     ASSERT_NE(stored, files.accounts.end()) << name;
     EXPECT_EQ(account, stored->second) << name;
   }
-}
-
-bool endsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-std::string passwordOf(const std::string& name) {
-  return name == "root" ? kRootPassword : name == "alice01" ? "alicepw1" : "carolpw1";
 }
 
 struct Change {
@@ -155,6 +171,12 @@ const Change kChanges[] = {
     {"root", kRootPassword, "addadmin adm0002 admpw002"},
     {"root", kRootPassword, "deluser bob0001\nY"},
     {"root", kRootPassword, "deladmin adm0001\ny"},
+    {"alice01", "alicepw1", "setmode strong"},
+    {"eve0001", "evepw001", "adddir travel"},
+    {"eve0001", "evepw001", "delpassword vault k1\ny"},
+    {"eve0001", "evepw001", "setmode simple"},
+    {"root", kRootPassword, "adduser fred001 fredpw01 strong"},
+    {"root", kRootPassword, "deluser eve0001\nY"},
 };
 // clang-format on
 
@@ -165,11 +187,13 @@ class FaultSteps : public ::testing::Test {
     createInstallation(base_, kConfigPath, kDataPath, kRootPassword, Simple);
     setUp("root", kRootPassword,
           "adduser alice01 alicepw1 simple\nadduser bob0001 bobpw001 simple\n"
-          "addadmin adm0001 admpw001\nadduser carol01 carolpw1 simple");
+          "addadmin adm0001 admpw001\nadduser carol01 carolpw1 simple\n"
+          "adduser eve0001 evepw001 strong");
     setUp("alice01", "alicepw1",
           "adddir mail\naddpassword mail web01 secret9 url mail.example.org\n"
           "addpassword mail web02 secret8\nadddir bank");
     setUp("carol01", "carolpw1", "adddir notes\naddpassword notes n1 notepw1\nsetmode unencrypted");
+    setUp("eve0001", "evepw001", "adddir vault\naddpassword vault k1 keypw001 pin 4711");
     base_.syncEverything();
     MemoryFileSystem copy(base_);
     before_ = fromFiles(copy);
@@ -263,7 +287,7 @@ TEST_F(FaultSteps, AKillAtAnyStepLeavesTheOldOrTheNewState) {
 // Login rewrites only the password file's filler: a failure there is reported, the login
 // holds, and the files keep their meaning; so does a kill at any of its steps.
 TEST_F(FaultSteps, LoginSurvivesAFailureOrAKillAtEveryStep) {
-  for (const char* name : {"root", "alice01", "carol01"}) {
+  for (const char* name : {"root", "alice01", "carol01", "eve0001"}) {
     const Change change{name, passwordOf(name), ""};
     for (std::size_t step = 1; step <= 8; ++step) {
       SCOPED_TRACE(std::string(name) + " step " + std::to_string(step));
