@@ -13,6 +13,7 @@
 #include "platform/console.h"
 #include "platform/instance_lock.h"
 #include "platform/posix_file_system.h"
+#include "platform/secret_memory.h"
 #include "platform/terminal.h"
 #include "program_arguments.h"
 #include "storage/installation.h"
@@ -37,8 +38,15 @@ int install(Console& console, FileSystem& fs, const std::string& folder, int32_t
   console.out.text(msg::kInitAskPassword).flush();
   std::string password = console.readSecretLine();
   console.out.text(msg::kInitAskAgain).flush();
-  if (console.readSecretLine() != password) throw std::runtime_error(msg::kInitPasswordsDiffer);
+  std::string again = console.readSecretLine();
+  const bool same = again == password;
+  wipe(again);
+  if (!same) {
+    wipe(password);
+    throw std::runtime_error(msg::kInitPasswordsDiffer);
+  }
   createInstallation(fs, kConfigPath, folder, password, mode);
+  wipe(password);
   console.out.text(msg::kInitDone).endLine();
   return kExitSuccess;
 }

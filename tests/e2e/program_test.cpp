@@ -12,6 +12,7 @@
 
 #include "e2e/installation.h"
 #include "model/messages.h"
+#include "storage/strong_format.h"
 #include "program_arguments.h"
 
 namespace vellumkeep {
@@ -219,6 +220,18 @@ TEST_F(ProgramStart, InitTakesModeSimpleAndAFolder) {
   EXPECT_EQ(0, result.status) << result.err;
   EXPECT_EQ(configText("vault/", {"root"}), config());
   EXPECT_EQ((Names{"root.usr", "root.usrpas"}), installation_.entries("vault"));
+}
+
+// Root in mode strong: sealed files, and a new password that alone opens them.
+TEST_F(ProgramStart, InitModeStrongSealsRootsFilesAndSetpasswordReplacesTheKeys) {
+  ProgramResult result = start(VELLUMKEEP_INIT_PROGRAM, {"--mode", "strong"});
+  ASSERT_EQ(0, result.status) << result.err;
+  EXPECT_TRUE(isStrongFile(installation_.read("data/root.usr")));
+  EXPECT_TRUE(isStrongFile(installation_.read("data/root.usrpas")));
+  expectSuccesses("root", kRootPassword, {"setpassword rootpw9", "adduser alice01 alicepw1 strong"});
+  EXPECT_EQ(texts_.refused(1), installation_.runAs("root", kRootPassword, {}).out);
+  EXPECT_EQ(texts_.loggedIn("root"), installation_.runAs("root", "rootpw9", {}).out);
+  EXPECT_TRUE(isStrongFile(installation_.read("data/alice01.usr")));
 }
 
 // Without Config.ini no login could ever succeed: the program says so at once.
