@@ -5,6 +5,8 @@
 // as before or as after the command, every listed user loads, and no temporary is left.
 #include <gtest/gtest.h>
 
+#include <iostream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -241,6 +243,7 @@ class FaultSteps : public ::testing::Test {
 };
 
 TEST_F(FaultSteps, AFailedStepIsReportedAndChangesNothing) {
+  std::size_t faults = 0;
   for (const Change& change : kChanges) {
     SCOPED_TRACE(change.input);
     Snapshot after;
@@ -248,6 +251,7 @@ TEST_F(FaultSteps, AFailedStepIsReportedAndChangesNothing) {
     std::size_t reported = 0;
     for (std::size_t step = 1; step <= steps; ++step) {
       SCOPED_TRACE("step " + std::to_string(step));
+      ++faults;
       MemoryFileSystem fs(base_);
       Snapshot memory;
       const std::string err =
@@ -264,15 +268,18 @@ TEST_F(FaultSteps, AFailedStepIsReportedAndChangesNothing) {
     }
     EXPECT_GT(reported, 0u);
   }
+  std::cout << faults << " steps failed in " << std::size(kChanges) << " changes\n";
 }
 
 TEST_F(FaultSteps, AKillAtAnyStepLeavesTheOldOrTheNewState) {
+  std::size_t kills = 0;
   for (const Change& change : kChanges) {
     SCOPED_TRACE(change.input);
     Snapshot after;
     const std::size_t steps = measure(change, after);
     for (std::size_t step = 1; step <= steps + 1; ++step) {
       SCOPED_TRACE("step " + std::to_string(step));
+      ++kills;
       MemoryFileSystem fs(base_);
       runWith(fs, change, [&](std::size_t now) { fs.failFrom(now + step); }, nullptr);
       fs.loseUnsynced();
@@ -281,6 +288,7 @@ TEST_F(FaultSteps, AKillAtAnyStepLeavesTheOldOrTheNewState) {
       expectOnlyUserFiles(fs);
     }
   }
+  std::cout << kills << " kills in " << std::size(kChanges) << " changes\n";
 }
 
 // Login rewrites only the password file's filler: a failure there is reported, the login
