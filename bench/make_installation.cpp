@@ -28,7 +28,7 @@ constexpr char kRootPassword[] = "rootpw12";
 
 void writeAccount(UserFiles& files, const UserAccount& account) {
   files.keyCodeTable(account.name);
-  files.saveAccount(account);
+  files.saveAccount(account, nullptr);
   files.storePasswordFile(account.name, account.mode, account.password);
 }
 

@@ -1,5 +1,6 @@
 // Micro-benchmarks of the storage formats: the coding of the `simple` mode in both directions,
-// the keying of the code table, and the account text of a store of 100,000 credentials.
+// the keying of the code table, the account text of a store of 100,000 credentials, and mode
+// strong: one key derivation (the cost of one password guess) and sealing and opening.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -7,6 +8,8 @@
 #include "bench/bench_data.h"
 #include "storage/account_text.h"
 #include "storage/code_table.h"
+#include "storage/strong_data_file.h"
+#include "storage/strong_keys.h"
 
 namespace {
 
@@ -94,6 +97,94 @@ void BM_ReadAccountText(benchmark::State& state) {
   setBytes(state, text.size());
 }
 BENCHMARK(BM_ReadAccountText)->Unit(benchmark::kMillisecond);
+
+// One derivation at the parameters the program writes: what each login costs, and what each
+// guess costs someone who has the files.
+void BM_DeriveKey(benchmark::State& state) {
+  const Salt salt = randomSalt();
+  for (auto _ : state) benchmark::DoNotOptimize(deriveKey("benchpw1", salt, kDefaultKdfParameters));
+}
+BENCHMARK(BM_DeriveKey)->Unit(benchmark::kMillisecond);
+
+// Keys for the sealing benchmarks; derived quickly, since the derivation does not affect them.
+StrongKeys benchKeys() {
+  return deriveStrongKeys("benchpw1", randomSalt(), kMinimumKdfParameters);
+}
+
+// Hands `file` over in pieces of 256 KiB, as a data file is read from disk.
+FilePieces piecesOf(const std::string& file) {
+  return [&file, at = std::size_t{0}](std::string& piece) mutable {
+    if (at >= file.size()) return false;
+    piece.assign(file, at, std::size_t{256} << 10);
+    at += piece.size();
+    return true;
+  };
+}
+
+// Figures are bytes of account text per second.
+void BM_SealStrongData(benchmark::State& state) {
+  const StrongKeys keys = benchKeys();
+  const std::string text = largeText();
+  for (auto _ : state) {
+    StrongDataWriter writer({"bench01", User}, keys,
+                            [](std::string_view piece) { benchmark::DoNotOptimize(piece.data()); });
+    for (std::size_t at = 0; at < text.size(); at += kAccountTextPiece) {
+      writer.write(std::string_view(text).substr(at, kAccountTextPiece));
+    }
+    writer.finish();
+  }
+  setBytes(state, text.size());
+}
+BENCHMARK(BM_SealStrongData)->Unit(benchmark::kMillisecond);
+
+void BM_OpenStrongData(benchmark::State& state) {
+  const StrongKeys keys = benchKeys();
+  const std::string text = largeText();
+  const std::string file = sealStrongData({"bench01", User}, keys, text);
+  std::string piece;
+  for (auto _ : state) {
+    StrongDataReader reader(keys.sealingKey, "bench01", piecesOf(file));
+    while (reader.next(piece)) benchmark::DoNotOptimize(piece.data());
+  }
+  setBytes(state, text.size());
+}
+BENCHMARK(BM_OpenStrongData)->Unit(benchmark::kMillisecond);
+
+// A save without the disk: the account written as text and sealed piece by piece.
+void BM_SealAccount(benchmark::State& state) {
+  const StrongKeys keys = benchKeys();
+  const UserAccount account =
+      bench::makeBenchAccount("bench01", "benchpw1", Simple, User, kLargeStore);
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    bytes = 0;
+    StrongDataWriter writer({"bench01", User}, keys,
+                            [](std::string_view piece) { benchmark::DoNotOptimize(piece.data()); });
+    writeAccountText(account, [&](std::string_view piece) {
+      writer.write(piece);
+      bytes += piece.size();
+    });
+    writer.finish();
+  }
+  setBytes(state, bytes);
+}
+BENCHMARK(BM_SealAccount)->Unit(benchmark::kMillisecond);
+
+// A load without the disk: the data file opened and read into an account piece by piece.
+void BM_OpenAccount(benchmark::State& state) {
+  const StrongKeys keys = benchKeys();
+  const std::string text = largeText();
+  const std::string file = sealStrongData({"bench01", User}, keys, text);
+  UserAccount scratch;
+  for (auto _ : state) {
+    StrongDataReader reader(keys.sealingKey, "bench01", piecesOf(file));
+    readAccountText([&](std::string& piece) { return reader.next(piece); }, text.size(), scratch);
+    reader.finish();
+    benchmark::DoNotOptimize(scratch);
+  }
+  setBytes(state, text.size());
+}
+BENCHMARK(BM_OpenAccount)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -14,6 +14,9 @@
 #include "storage/code_table.h"
 #include "storage/config_file.h"
 #include "storage/password_file.h"
+#include "storage/strong_data_file.h"
+#include "storage/strong_password_file.h"
+#include "strong_fuzz_keys.h"
 
 namespace {
 
@@ -101,6 +104,20 @@ void writeCodedSeeds(SeedWriter& seeds, const std::vector<UserAccount>& accounts
               "nopass\n" + addFiller(writePasswordHeader(table, Unencrypted, ""), random));
 }
 
+// Files of mode strong sealed with the fuzz target's fixed keys: data files of every sample
+// account in small chunks and in the program's, and the password file.
+void writeStrongSeeds(SeedWriter& seeds, const std::vector<UserAccount>& accounts) {
+  const StrongKeys keys = fuzz::strongFuzzKeys();
+  for (const UserAccount& account : accounts) {
+    const std::string text = writeAccountText(account);
+    const StrongIdentity identity{account.name, account.role};
+    seeds.write("strong_file", account.name + "_small_chunks",
+                sealStrongData(identity, keys, text, kMinStrongChunkBytes));
+    seeds.write("strong_file", account.name, sealStrongData(identity, keys, text));
+  }
+  seeds.write("strong_file", "password_file", writeStrongPasswordFile(passwordFileOf(keys)));
+}
+
 // Each seed is the Operator's selector ('0' root, '1' administrator, '2' user), then what
 // the operator types.
 void writeShellSeeds(SeedWriter& seeds) {
@@ -136,6 +153,7 @@ int main(int argc, char** argv) {
     writeConfigSeeds(seeds);
     writeAccountSeeds(seeds, accounts);
     writeCodedSeeds(seeds, accounts);
+    writeStrongSeeds(seeds, accounts);
     writeShellSeeds(seeds);
   } catch (const std::exception& error) {
     std::cerr << error.what() << "\n";

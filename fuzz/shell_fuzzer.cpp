@@ -170,10 +170,11 @@ class ShellFixture {
   UserAccount loadFromFiles(const std::string& name) {
     UserFiles& files = checker_;
     files.keyCodeTable(name);
-    std::string password;
-    const int32_t mode = files.loadPasswordFile(name, password);
+    const PasswordRecord record = files.loadPasswordFile(name);
+    const std::string& password = record.password;
+    const int32_t mode = record.mode;
     UserAccount account;
-    files.loadAccountText(mode, name, account);
+    files.loadAccountText(mode, name, nullptr, account);
     if (account.password != password) fuzz::fail("data file and password file disagree");
     if (account.mode != mode) fuzz::fail("data file and password file give different modes");
     return account;

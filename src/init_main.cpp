@@ -15,6 +15,7 @@
 #include "platform/console.h"
 #include "platform/instance_lock.h"
 #include "platform/posix_file_system.h"
+#include "platform/secret_memory.h"
 #include "platform/terminal.h"
 #include "platform/terminal_editor.h"
 #include "program_arguments.h"
@@ -41,25 +42,26 @@ int install(Console& console, FileSystem& fs, const std::string& folder, int32_t
   console.out.text(msg::kInitAskPassword).flush();
   std::string password = console.readSecretLine();
   console.out.text(msg::kInitAskAgain).flush();
-  if (console.readSecretLine() != password) throw std::runtime_error(msg::kInitPasswordsDiffer);
+  std::string again = console.readSecretLine();
+  const bool same = again == password;
+  wipe(again);
+  if (!same) {
+    wipe(password);
+    throw std::runtime_error(msg::kInitPasswordsDiffer);
+  }
   createInstallation(fs, kConfigPath, folder, password, mode);
+  wipe(password);
   console.out.text(msg::kInitDone).endLine();
   return kExitSuccess;
 }
 
-// Refuses what this build cannot do yet, before anything is asked or written.
-int refuseUnavailable(Console& console, const std::string& option) {
-  console.err.text(msg::kInitOptionUnavailable).data(option).endLine();
-  return kExitUsage;
-}
-
 // Carries out what the options ask for; status 1 with the message when it is refused.
 int initialize(Console& console, FileSystem& fs, const InitOptions& options) {
-  if (options.mode == kStrongModeName) return refuseUnavailable(console, "--mode strong");
   const std::string folder =
       normalizeDataFolder(options.folder.empty() ? kDefaultDataFolder : options.folder);
   try {
-    return options.recover ? recover(console, fs, folder) : install(console, fs, folder, Simple);
+    if (options.recover) return recover(console, fs, folder);
+    return install(console, fs, folder, options.mode == kStrongModeName ? Strong : Simple);
   } catch (const InputExhausted&) {
     console.err.text(msg::kInitInputEnded).endLine();
   } catch (const InputCancelled& cancelled) {

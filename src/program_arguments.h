@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/user_account.h"
 #include "platform/console.h"
 
 namespace vellumkeep {
@@ -15,8 +16,6 @@ namespace vellumkeep {
 inline constexpr int kExitSuccess = 0;  // a normal end: exit, quit, or input ended after login
 inline constexpr int kExitFailure = 1;  // busy installation, no Config.ini, input ended early
 inline constexpr int kExitUsage = 2;    // arguments refused
-
-inline constexpr char kStrongModeName[] = "strong";
 
 enum class StartRequest {
   kRun,      // start as usual

@@ -2,6 +2,7 @@
 // own on string streams and a temporary data folder or a file system in memory.
 #pragma once
 
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "platform/clipboard.h"
 #include "platform/console.h"
 #include "storage/file_system.h"
+#include "storage/strong_keys.h"
 #include "storage/user_files.h"
 
 namespace vellumkeep {
@@ -29,8 +31,10 @@ struct ProgramState {
   std::istringstream commandStream;  // the words of the current command line
   AccountRegistry registry;
   std::string operatorName = kSystemName;
-  UserAccount scratchAccount;      // transfer record between memory and the files
-  UserFiles files;                 // the data folder and the coding table
+  UserAccount scratchAccount;  // transfer record between memory and the files
+  UserFiles files;             // the data folder and the coding table
+  // The keys of an Operator in mode strong, derived once at login; none in the other modes.
+  std::optional<StrongKeys> operatorKeys;
   bool endRequested = false;       // set by exit and quit; the shell loop ends after the line
   Clipboard* clipboard = nullptr;  // the terminal's clipboard; null when there is no terminal
 };

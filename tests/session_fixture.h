@@ -33,6 +33,8 @@ class SessionTest : public ::testing::Test {
       : console_(in_, out_, ConsoleEncoding::kUtf8, err_, ConsoleEncoding::kUtf8),
         state_(std::in_place, console_, fs_, folder_.path() + "Config.ini") {
     state().files.dataPath = folder_.path() + "data/";
+    // Cheap key derivations in mode strong; the program's own cost is a benchmark's business.
+    state().files.kdfParameters = kMinimumKdfParameters;
     std::filesystem::create_directory(state().files.dataPath);
   }
 
@@ -123,6 +125,7 @@ class InstalledSessionTest : public SessionTest {
   // Starts over as a new process would: a fresh state reading the same installation.
   void restart() {
     state_.emplace(console_, fs_, folder_.path() + "Config.ini");
+    state().files.kdfParameters = kMinimumKdfParameters;
     startUp(state());
   }
 

@@ -1,5 +1,7 @@
 #include "exec/account_operations.h"
 
+#include <algorithm>
+#include <iterator>
 #include <stdexcept>
 #include <utility>
 
@@ -25,8 +27,8 @@ void refuseTakenName(ProgramState& state, const std::string& name) {
 // Registers the account and writes its files; a failed write unregisters it again, so that
 // a later Config.ini never lists an account without files.
 void createAccount(ProgramState& state, const std::string& name, const std::string& password,
-                   int32_t role) {
-  state.registry.registerAccount(makeAccount(name, password, Simple, role));
+                   int32_t mode, int32_t role) {
+  state.registry.registerAccount(makeAccount(name, password, mode, role));
   try {
     saveNewAccount(state, name);
   } catch (const std::runtime_error&) {
@@ -65,7 +67,7 @@ void addAdmin(ProgramState& state, const CommandRow& row) {
   checkUserName(args.values[0]);
   checkPassword(args.values[1]);
   refuseTakenName(state, args.values[0]);
-  createAccount(state, args.values[0], args.values[1], Administrator);
+  createAccount(state, args.values[0], args.values[1], Simple, Administrator);
 }
 
 void addUser(ProgramState& state, const CommandRow& row) {
@@ -74,10 +76,14 @@ void addUser(ProgramState& state, const CommandRow& row) {
   if (args.count != 4) throw std::runtime_error(msg::kBadArguments);
   checkUserName(args.values[0]);
   checkPassword(args.values[1]);
-  // New users always start coded; setmode changes that later.
-  if (args.values[2] != kSimpleModeName) throw std::runtime_error(msg::kUnknownAddMode);
+  // New users start coded or sealed, never plain; setmode changes that later.
+  const std::string& modeName = args.values[2];
+  if (modeName != kSimpleModeName && modeName != kStrongModeName) {
+    throw std::runtime_error(msg::kUnknownAddMode);
+  }
   refuseTakenName(state, args.values[0]);
-  createAccount(state, args.values[0], args.values[1], User);
+  createAccount(state, args.values[0], args.values[1],
+                modeName == kStrongModeName ? Strong : Simple, User);
 }
 
 // The account leaves memory only once its files are gone, so that a failed deletion is not
@@ -93,16 +99,10 @@ void deleteAccount(ProgramState& state, const CommandRow& row) {
 }
 
 void setMode(ProgramState& state, const CommandRow& row) {
-  std::string modeName = takeOwnAccountArgument(state, row);
-  int32_t mode;
-  if (modeName == kUnencryptedModeName) {
-    mode = Unencrypted;
-  } else if (modeName == kSimpleModeName) {
-    mode = Simple;
-  } else {
-    throw std::runtime_error(msg::kUnknownMode);
-  }
-  changeOwnAccount(state, &UserAccount::mode, mode);
+  const std::string modeName = takeOwnAccountArgument(state, row);
+  const auto named = std::find(std::begin(kModeNames), std::end(kModeNames), modeName);
+  if (named == std::end(kModeNames)) throw std::runtime_error(msg::kUnknownMode);
+  changeOwnAccount(state, &UserAccount::mode, static_cast<int32_t>(named - std::begin(kModeNames)));
 }
 
 void setPassword(ProgramState& state, const CommandRow& row) {

@@ -44,8 +44,7 @@ void queryModes(ProgramState& state, const CommandRow& row) {
   Arguments args = takeArguments(state);
   if (args.count != 1) throw std::runtime_error(msg::kInvalidArgument);
   pushResultMarker(state, row.layout);
-  pushRow(state, kUnencryptedModeName);
-  pushRow(state, kSimpleModeName);
+  for (const char* name : kModeNames) pushRow(state, name);
 }
 
 void queryGroups(ProgramState& state, const CommandRow& row) {

@@ -51,6 +51,7 @@ inline constexpr char kCorruptUserData[] = "该用户数据已损坏!";
 inline constexpr char kNonAscii[] = "不支持中文哦！亲";
 inline constexpr char kValueTooLarge[] = "数据过大";
 inline constexpr char kWriteFailed[] = "文件写入失败!";
+inline constexpr char kCryptoUnavailable[] = "加密库初始化失败!";
 
 // Login.
 inline constexpr char kLoginName[] = "请输入用户名:";
@@ -203,7 +204,6 @@ inline constexpr char kArgumentValueMissing[] = "选项缺少值: ";
 inline constexpr char kArgumentBadMode[] = "不支持的加密模式: ";
 inline constexpr char kArgumentConflict[] = "不能同时使用的选项: ";
 inline constexpr char kArgumentEmptyFolder[] = "数据文件夹的名称不能为空";
-inline constexpr char kInitOptionUnavailable[] = "此版本尚不支持该选项，未做任何更改: ";
 
 // The first-account tool.
 inline constexpr char kInitAskPassword[] = "请输入root的密码: ";

@@ -22,10 +22,21 @@ enum AccountRole : int32_t {
 enum EncryptionMode : int32_t {
   Unencrypted = 0,
   Simple = 1,
+  Strong = 2,  // sealed with a key derived from the user's password
 };
 
 inline constexpr char kUnencryptedModeName[] = "unencrypted";
 inline constexpr char kSimpleModeName[] = "simple";
+inline constexpr char kStrongModeName[] = "strong";
+
+// The names of the modes, indexed by their codes: what `mode` lists and `setmode` takes.
+inline constexpr const char* kModeNames[] = {kUnencryptedModeName, kSimpleModeName,
+                                             kStrongModeName};
+
+// True for a mode the program can read and write.
+inline bool isKnownMode(int32_t mode) {
+  return mode == Unencrypted || mode == Simple || mode == Strong;
+}
 
 struct UserAccount {
   std::string name;

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "platform/secret_memory.h"
 #include "platform/terminal_mode.h"
 
 namespace vellumkeep {
@@ -39,7 +40,7 @@ Clipboard::~Clipboard() {
 void Clipboard::copy(std::string_view secret) {
   std::string sequence = clipboardSequence(secret);
   write(sequence);
-  sodium_memzero(sequence.data(), sequence.size());
+  wipe(sequence);
   clearAt_ = std::chrono::steady_clock::now() + keepFor_;
   markClipboardForSignals(fd_, kClipboardClearSequence, sizeof kClipboardClearSequence - 1);
 }

@@ -1,13 +1,13 @@
 #include "platform/terminal_editor.h"
 
 #include <histedit.h>
-#include <sodium.h>
 
 #include <algorithm>
 #include <climits>
 #include <clocale>
 #include <cstdlib>
 
+#include "platform/secret_memory.h"
 #include "platform/terminal.h"
 #include "platform/terminal_mode.h"
 
@@ -30,11 +30,6 @@ constexpr const char* kBindings[][2] = {
     {"\\e[4~", "ed-move-to-end"},      {"\\eOF", "ed-move-to-end"},  {"\\e[8~", "ed-move-to-end"},
     {"\\e[3~", "ed-delete-next-char"},
 };
-
-void wipe(std::string& text) {
-  sodium_memzero(text.data(), text.size());
-  text.clear();
-}
 
 // Removes the last character of `text`, with its UTF-8 continuation bytes.
 void eraseLastCharacter(std::string& text) {

@@ -1,6 +1,7 @@
 #include "shell/completion.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "shell/command_table.h"
 
@@ -16,6 +17,7 @@ enum class WordKind {
   kGroupAccounts,   // the accounts of the group named by the first argument
   kAllAccounts,     // the accounts of every group
   kModes,           // the encryption modes
+  kNewUserModes,    // the modes a new user may start in
   kUsers,           // accounts of role User
   kAdministrators,  // accounts of role Administrator
 };
@@ -35,7 +37,7 @@ constexpr ArgumentWords kArgumentWords[] = {
     {"addpassword", {WordKind::kGroups, WordKind::kNone, WordKind::kNone}},
     {"deldir", {WordKind::kGroups, WordKind::kNone, WordKind::kNone}},
     {"setmode", {WordKind::kModes, WordKind::kNone, WordKind::kNone}},
-    {"adduser", {WordKind::kNone, WordKind::kNone, WordKind::kModes}},
+    {"adduser", {WordKind::kNone, WordKind::kNone, WordKind::kNewUserModes}},
     {"deluser", {WordKind::kUsers, WordKind::kNone, WordKind::kNone}},
     {"deladmin", {WordKind::kAdministrators, WordKind::kNone, WordKind::kNone}},
     {"help", {WordKind::kCommands, WordKind::kNone, WordKind::kNone}},
@@ -86,7 +88,10 @@ std::vector<std::string> wordsOf(ProgramState& state, const UserAccount& op, Wor
       }
       break;
     case WordKind::kModes:
-      words = {kUnencryptedModeName, kSimpleModeName};
+      words.assign(std::begin(kModeNames), std::end(kModeNames));
+      break;
+    case WordKind::kNewUserModes:
+      words = {kSimpleModeName, kStrongModeName};
       break;
     case WordKind::kUsers:
       for (const UserAccount& user : state.registry.users) words.push_back(user.name);

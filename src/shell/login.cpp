@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/messages.h"
+#include "platform/secret_memory.h"
 #include "storage/account_storage.h"
 
 namespace vellumkeep {
@@ -56,7 +57,9 @@ bool askCredentials(ProgramState& state) {
   std::string name = state.console.readLine();
   out.text(msg::kLoginPassword).flush();
   std::string password = state.console.readSecretLine();
-  if (checkCredentials(state, name, password)) {
+  const bool accepted = checkCredentials(state, name, password);
+  wipe(password);
+  if (accepted) {
     state.operatorName = state.registry.findAccount(name)->name;
     return true;
   }

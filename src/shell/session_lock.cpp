@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/messages.h"
+#include "platform/secret_memory.h"
 
 namespace vellumkeep {
 
@@ -37,7 +38,7 @@ bool askOperatorPassword(ProgramState& state) {
   state.console.out.text(msg::kLoginPassword).flush();
   std::string typed = state.console.readSecretLine();
   bool right = samePassword(typed, state.operatorAccount().password);
-  sodium_memzero(typed.data(), typed.size());
+  wipe(typed);
   return right;
 }
 

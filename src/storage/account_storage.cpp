@@ -7,9 +7,12 @@
 
 #include "model/messages.h"
 #include "model/name_rules.h"
+#include "platform/secret_memory.h"
 #include "storage/config_file.h"
 #include "storage/file_io.h"
 #include "storage/folder_recovery.h"
+#include "storage/strong_keys.h"
+#include "storage/strong_password_file.h"
 
 namespace vellumkeep {
 
@@ -32,20 +35,46 @@ bool isListed(const ProgramState& state, std::string_view name) {
   return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-// Loads the account `name` and files it in the registry; the table must be keyed with `name`.
-// With `typed`, stops before the data file and returns false when `typed` is not the password
-// kept in the password file.
-bool loadAccount(ProgramState& state, std::string_view name,
-                 std::optional<std::string_view> typed) {
-  // A hand-edited Config.ini may name anything; only a valid name may become a path.
+// A hand-edited Config.ini may name anything; only a valid name may become a path.
+void requireUsableName(std::string_view name) {
   if (!isUsableName(name)) throw std::domain_error(msg::kCorruptUserData);
-  std::string stored;
-  int32_t mode = state.files.loadPasswordFile(name, stored);
-  if (typed && *typed != stored) return false;
-  state.files.loadAccountText(mode, name, state.scratchAccount);
+}
+
+// Loads the account `name` for its login with the password `typed` and files it in the
+// registry; false when `typed` is not the password. A user in mode strong leaves the keys of
+// the session in `keys`: one derivation checks the password and opens the data file. The
+// table must be keyed with `name`.
+bool loadOwnAccount(ProgramState& state, std::string_view name, std::string_view typed,
+                    std::optional<StrongKeys>& keys) {
+  requireUsableName(name);
+  const PasswordRecord record = state.files.loadPasswordFile(name);
+  if (record.strong) {
+    keys = deriveStrongKeys(typed, record.strong->salt, record.strong->params);
+    if (!verifyPassword(*keys, *record.strong)) return false;
+  } else if (typed != record.password) {
+    return false;
+  }
+  state.files.loadAccountText(record.mode, name, keys ? &*keys : nullptr, state.scratchAccount);
   // Moved, not copied: a large store is then never held twice.
   state.registry.loadAccountFromScratch(std::move(state.scratchAccount));
   return true;
+}
+
+// Loads the account of another user for an administrator and files it in the registry: a
+// user in mode strong as its identity only, without its password or credentials.
+void loadOtherAccount(ProgramState& state, std::string_view name) {
+  requireUsableName(name);
+  const PasswordRecord record = state.files.loadPasswordFile(name);
+  if (record.strong) {
+    state.scratchAccount = state.files.loadStrongIdentity(name);
+  } else {
+    state.files.loadAccountText(record.mode, name, nullptr, state.scratchAccount);
+  }
+  state.registry.loadAccountFromScratch(std::move(state.scratchAccount));
+}
+
+const StrongKeys* operatorKeys(const ProgramState& state) {
+  return state.operatorKeys ? &*state.operatorKeys : nullptr;
 }
 
 void writeUserList(ProgramState& state, const std::vector<std::string>& names) {
@@ -64,9 +93,12 @@ void startUp(ProgramState& state) {
 bool checkCredentials(ProgramState& state, std::string_view name, std::string_view typed) {
   if (!isListed(state, name)) return false;
   state.files.keyCodeTable(name);
-  if (!loadAccount(state, name, typed)) return false;
+  std::optional<StrongKeys> keys;
+  if (!loadOwnAccount(state, name, typed, keys)) return false;
   const UserAccount* account = state.registry.findAccount(name);
-  return account && account->password == typed;
+  if (!account || account->password != typed) return false;
+  state.operatorKeys = std::move(keys);
+  return true;
 }
 
 void loadOtherAccounts(ProgramState& state) {
@@ -75,26 +107,34 @@ void loadOtherAccounts(ProgramState& state) {
     const std::string name = state.registry.names[i];
     if (name == state.operatorName || state.registry.findAccount(name)) continue;
     state.files.keyCodeTable(name);
-    loadAccount(state, name, std::nullopt);
+    loadOtherAccount(state, name);
   }
   state.operatorAccount();  // throws when the Operator is not among the loaded accounts
 }
 
 void saveOperatorCredentials(ProgramState& state) {
   const UserAccount& account = state.operatorAccount();
+  // In mode strong the password file holds no filler to renew.
+  if (account.mode == Strong) return;
   state.files.storePasswordFile(account.name, account.mode, account.password);
 }
 
 // The Operator's saves write the text straight from the registry's account: a copy into the
 // scratch account first would hold a large store twice and cost as much as the writing.
 void saveOperatorChange(ProgramState& state) {
-  state.files.saveAccount(state.operatorAccount());
+  state.files.saveAccount(state.operatorAccount(), operatorKeys(state));
 }
 
 void saveOperatorAccount(ProgramState& state) {
   OperatorKeyRestorer restorer(state);
   state.files.keyCodeTable(state.operatorName);
-  state.files.saveAccountAndPassword(state.operatorAccount());
+  const UserAccount& account = state.operatorAccount();
+  // In mode strong every change of mode or password derives new keys with a new salt, so
+  // that the old password opens nothing.
+  std::optional<StrongKeys> keys;
+  if (account.mode == Strong) keys = state.files.makeKeys(account.password);
+  state.files.saveAccountAndPassword(account, keys ? &*keys : nullptr);
+  state.operatorKeys = std::move(keys);
 }
 
 bool hasAccountFiles(ProgramState& state, std::string_view name) {
@@ -105,8 +145,10 @@ void saveNewAccount(ProgramState& state, std::string_view name) {
   OperatorKeyRestorer restorer(state);
   state.registry.copyAccountToScratch(name, state.scratchAccount);
   state.files.keyCodeTable(name);
+  std::optional<StrongKeys> keys;
+  if (state.scratchAccount.mode == Strong) keys = state.files.makeKeys(state.scratchAccount.password);
   try {
-    state.files.writeNewAccount(state.scratchAccount);
+    state.files.writeNewAccount(state.scratchAccount, keys ? &*keys : nullptr);
     writeUserList(state, state.registry.names);  // the account counts from here
   } catch (const std::runtime_error&) {
     state.files.discardNewAccount(name);
@@ -120,6 +162,9 @@ void saveNewAccount(ProgramState& state, std::string_view name) {
     state.files.discardNewAccount(name);
     throw;
   }
+  // An administrator holds a user in mode strong as its identity only, as after a login.
+  if (keys) wipe(state.registry.findAccount(name)->password);
+  wipe(state.scratchAccount.password);
 }
 
 void deleteAccountFiles(ProgramState& state, std::string_view name) {

@@ -1,6 +1,7 @@
 #include "storage/installation.h"
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 #include "model/account_registry.h"
@@ -87,7 +88,10 @@ void createInstallation(FileSystem& fs, const std::string& configPath,
   UserFiles files(fs);
   files.dataPath = dataFolder;
   files.keyCodeTable(kRootName);
-  files.writeNewAccount(makeAccount(kRootName, rootPassword, mode, SystemAdministrator));
+  std::optional<StrongKeys> keys;
+  if (mode == Strong) keys = files.makeKeys(rootPassword);
+  files.writeNewAccount(makeAccount(kRootName, rootPassword, mode, SystemAdministrator),
+                        keys ? &*keys : nullptr);
   try {
     files.commitNewAccount(kRootName);
     writeConfig(fs, configPath, dataFolder, {kRootName});

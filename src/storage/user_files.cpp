@@ -1,58 +1,22 @@
 #include "storage/user_files.h"
 
-#include <algorithm>
-#include <memory>
-#include <optional>
 #include <stdexcept>
 
 #include "model/messages.h"
 #include "storage/account_text.h"
+#include "storage/data_file.h"
 #include "storage/file_io.h"
 #include "storage/file_names.h"
 #include "storage/password_file.h"
+#include "storage/strong_format.h"
 
 namespace vellumkeep {
 
 namespace {
 
-// How much of a data file is read at a time while it is loaded.
-constexpr std::size_t kReadPiece = std::size_t{256} << 10;
-
 [[noreturn]] void throwCorrupt() {
   throw std::domain_error(msg::kCorruptUserData);
 }
-
-// The text of a data file, read a piece at a time: copied in mode unencrypted, decoded in
-// mode simple.
-class DataFileText {
- public:
-  // Throws the corruption error when the file cannot be opened or the mode is unknown.
-  DataFileText(FileSystem& fs, const CodeTable& table, int32_t mode, const std::string& path)
-      : table_(table), mode_(mode), file_(fs.openForReading(path)) {
-    if (!file_ || (mode != Simple && mode != Unencrypted)) throwCorrupt();
-  }
-
-  // At least the size of the whole text: a coded file holds four bytes for each of its bytes.
-  std::size_t sizeHint() const { return mode_ == Simple ? file_->size() / 4 : file_->size(); }
-
-  // Replaces `text` with the next piece, possibly empty; false at the end. Throws the
-  // corruption error when a read fails.
-  bool next(std::string& text) {
-    text.clear();
-    const std::size_t pieceSize = std::min(kReadPiece, file_->size() + 1);
-    const bool more = file_->read(mode_ == Simple ? coded_ : text, pieceSize);
-    if (file_->failed()) throwCorrupt();
-    if (more && mode_ == Simple) table_.decodePiece(coded_, carried_, text);
-    return more;
-  }
-
- private:
-  const CodeTable& table_;
-  int32_t mode_;
-  std::unique_ptr<ReadableFile> file_;
-  std::string coded_;
-  std::string carried_;
-};
 
 }  // namespace
 
@@ -66,22 +30,36 @@ std::string UserFiles::passwordFile(std::string_view name) const {
   return dataPath + std::string(name) + std::string(kPasswordExtension);
 }
 
-std::string UserFiles::passwordFileContents(int32_t mode, std::string_view password) {
-  return addFiller(writePasswordHeader(codeTable_, mode, password), random_);
+std::string UserFiles::passwordFileContents(const UserAccount& account, const StrongKeys* keys) {
+  if (account.mode == Strong) {
+    if (!keys) throw std::logic_error("mode strong needs the account's keys");
+    return writeStrongPasswordFile(passwordFileOf(*keys));
+  }
+  return addFiller(writePasswordHeader(codeTable_, account.mode, account.password), random_);
 }
 
 void UserFiles::storePasswordFile(std::string_view name, int32_t mode, std::string_view password) {
-  writeFileAtomically(fs_, passwordFile(name), passwordFileContents(mode, password));
+  writeFileAtomically(fs_, passwordFile(name),
+                      addFiller(writePasswordHeader(codeTable_, mode, password), random_));
 }
 
-int32_t UserFiles::loadPasswordFile(std::string_view name, std::string& password) {
+PasswordRecord UserFiles::loadPasswordFile(std::string_view name) {
   std::string file;
   if (!readFile(fs_, passwordFile(name), file)) throwCorrupt();
-  return readPasswordHeader(codeTable_, dropFiller(file), password);
+  PasswordRecord record;
+  if (isStrongFile(file)) {
+    record.mode = Strong;
+    record.strong = readStrongPasswordFile(file);
+  } else {
+    record.mode = readPasswordHeader(codeTable_, dropFiller(file), record.password);
+  }
+  return record;
 }
 
-void UserFiles::loadAccountText(int32_t mode, std::string_view name, UserAccount& scratch) {
-  DataFileText data(fs_, codeTable_, mode, dataFile(name));
+void UserFiles::loadAccountText(int32_t mode, std::string_view name, const StrongKeys* keys,
+                                UserAccount& scratch) {
+  DataFileReader data(fs_, dataFile(name), mode, codeTable_, keys, name);
+  UserAccount account;
   readAccountText(
       [&](std::string& piece) {
         while (data.next(piece)) {
@@ -89,33 +67,42 @@ void UserFiles::loadAccountText(int32_t mode, std::string_view name, UserAccount
         }
         return false;
       },
-      data.sizeHint(), scratch);
+      data.sizeHint(), account);
+  data.finish(account);
+  scratch = std::move(account);
+}
+
+UserAccount UserFiles::loadStrongIdentity(std::string_view name) {
+  const StrongDataHeader header = readStrongHeader(fs_, dataFile(name));
+  if (header.identity.name != name) throwCorrupt();
+  UserAccount account;
+  account.name = header.identity.name;
+  account.role = header.identity.role;
+  account.mode = Strong;
+  return account;
+}
+
+StrongKeys UserFiles::makeKeys(std::string_view password) const {
+  return deriveStrongKeys(password, randomSalt(), kdfParameters);
 }
 
 template <typename DataFile>
-void UserFiles::writeDataFile(const UserAccount& account, DataFile& data) const {
-  if (account.mode == Unencrypted) {
-    writeAccountText(account, [&](std::string_view piece) { data.write(piece); });
-  } else if (account.mode == Simple) {
-    std::string coded;
-    writeAccountText(account, [&](std::string_view piece) {
-      codeTable_.encodeInto(piece, coded);
-      data.write(coded);
-    });
-  }
+void UserFiles::writeData(const UserAccount& account, const StrongKeys* keys,
+                          DataFile& data) const {
+  writeDataFile(account, codeTable_, keys, [&](std::string_view piece) { data.write(piece); });
 }
 
-void UserFiles::saveAccount(const UserAccount& account) {
-  if (account.mode != Simple && account.mode != Unencrypted) return;
+void UserFiles::saveAccount(const UserAccount& account, const StrongKeys* keys) {
+  if (!isKnownMode(account.mode)) return;
   AtomicFileWriter data(fs_, dataFile(account.name));
-  writeDataFile(account, data);
+  writeData(account, keys, data);
   data.commit();
 }
 
-void UserFiles::saveAccountAndPassword(const UserAccount& account) {
+void UserFiles::saveAccountAndPassword(const UserAccount& account, const StrongKeys* keys) {
   const std::string& name = account.name;
-  const bool known = account.mode == Simple || account.mode == Unencrypted;
-  std::string password = passwordFileContents(account.mode, account.password);
+  const bool known = isKnownMode(account.mode);
+  std::string password = passwordFileContents(account, keys);
   const std::string pendingData = dataFile(name) + std::string(kPendingSuffix);
   const std::string pendingPassword = passwordFile(name) + std::string(kPendingSuffix);
   {
@@ -125,7 +112,7 @@ void UserFiles::saveAccountAndPassword(const UserAccount& account) {
     ScopedFileRemover passwordOnFailure(fs_, pendingPassword);
     if (known) {
       FileWriter data(fs_, pendingData);
-      writeDataFile(account, data);
+      writeData(account, keys, data);
       data.finish();
     }
     writeFileDurably(fs_, pendingPassword, password);
@@ -141,15 +128,14 @@ bool UserFiles::hasFiles(std::string_view name) const {
   return fs_.exists(dataFile(name)) || fs_.exists(passwordFile(name));
 }
 
-void UserFiles::writeNewAccount(const UserAccount& account) {
+void UserFiles::writeNewAccount(const UserAccount& account, const StrongKeys* keys) {
   const std::string& name = account.name;
   ScopedFileRemover dataOnFailure(fs_, atomicTemporaryOf(dataFile(name)));
   ScopedFileRemover passwordOnFailure(fs_, atomicTemporaryOf(passwordFile(name)));
   FileWriter data(fs_, dataOnFailure.path());
-  writeDataFile(account, data);
+  writeData(account, keys, data);
   data.finish();
-  writeFileDurably(fs_, passwordOnFailure.path(),
-                   passwordFileContents(account.mode, account.password));
+  writeFileDurably(fs_, passwordOnFailure.path(), passwordFileContents(account, keys));
   // The temporaries must be on disk before Config.ini names the account.
   if (!fs_.syncFolder(folderOf(dataFile(name)))) throw std::runtime_error(msg::kWriteFailed);
   dataOnFailure.keep();

@@ -1,10 +1,12 @@
-// One user's files in the data folder: the data file (account text, plain or coded) and the
-// password file (coded header behind random filler), and the coding table keyed with the name
-// of the user whose files are handled. The account text passes between memory and disk in
-// pieces and is never written anywhere but the data file.
+// One user's files in the data folder: the data file (the account text, plain, coded or
+// sealed) and the password file (in modes unencrypted and simple the coded mode and password
+// behind random filler; in mode strong what checks a password), and the coding table keyed
+// with the name of the user whose files are handled. The account text passes between memory
+// and disk in pieces and is never written anywhere but the data file.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -12,8 +14,17 @@
 #include "model/user_account.h"
 #include "storage/code_table.h"
 #include "storage/file_system.h"
+#include "storage/strong_keys.h"
+#include "storage/strong_password_file.h"
 
 namespace vellumkeep {
+
+// What a password file holds.
+struct PasswordRecord {
+  int32_t mode = 0;                          // the mode of the data file
+  std::string password;                      // modes unencrypted and simple: the password
+  std::optional<StrongPasswordFile> strong;  // mode strong: what checks a password
+};
 
 class UserFiles {
  public:
@@ -26,27 +37,37 @@ class UserFiles {
   void keyCodeTable(std::string_view name) { codeTable_.keyCodeTable(name); }
   const CodeTable& codeTable() const { return codeTable_; }
 
-  // Replaces the password file with the header of `mode` and `password` behind fresh filler.
-  // The table must be keyed with `name`. Throws "文件写入失败!".
+  // Replaces the password file of a user in mode unencrypted or simple with the header of
+  // `mode` and `password` behind fresh filler. The table must be keyed with `name`. Throws
+  // "文件写入失败!".
   void storePasswordFile(std::string_view name, int32_t mode, std::string_view password);
 
-  // The mode and password kept in the password file. Throws the corruption error when the
-  // file is missing or damaged. The table must be keyed with `name`.
-  int32_t loadPasswordFile(std::string_view name, std::string& password);
+  // What the password file holds. Throws the corruption error when the file is missing or
+  // damaged. The table must be keyed with `name`.
+  PasswordRecord loadPasswordFile(std::string_view name);
 
-  // Loads the account text of the data file, read in `mode`, into `scratch`: the file is read,
-  // decoded and parsed a piece at a time, so that neither it nor the text is ever held whole.
-  // Throws the corruption error when the data file is missing, the mode unknown or the text
+  // Loads the account text of the data file, read in `mode` (with `keys` in mode strong),
+  // into `scratch`: the file is read, decoded or opened, and parsed a piece at a time. Throws
+  // the corruption error when the data file is missing, the mode unknown, or the file
   // damaged.
-  void loadAccountText(int32_t mode, std::string_view name, UserAccount& scratch);
+  void loadAccountText(int32_t mode, std::string_view name, const StrongKeys* keys,
+                       UserAccount& scratch);
 
-  // Replaces the data file with `account` in the account's mode, piece by piece. On a failure
-  // (a coding error included) the old data file stays whole.
-  void saveAccount(const UserAccount& account);
+  // The identity (name, role, mode strong) of a user in mode strong, from the data file's
+  // header: no key needed, and no password or credential read. Throws the corruption error.
+  UserAccount loadStrongIdentity(std::string_view name);
+
+  // New keys for `password`, with a fresh salt: one key derivation.
+  StrongKeys makeKeys(std::string_view password) const;
+
+  // Replaces the data file with `account` in the account's mode (mode strong sealed with
+  // `keys`), piece by piece. On a failure (a coding error included) the old data file stays
+  // whole.
+  void saveAccount(const UserAccount& account, const StrongKeys* keys);
 
   // Replaces the data file and the password file of `account` together: after a failure or
   // a crash at any moment, the next start finds both old files or both new ones.
-  void saveAccountAndPassword(const UserAccount& account);
+  void saveAccountAndPassword(const UserAccount& account, const StrongKeys* keys);
 
   // True when the data file or the password file of `name` exists.
   bool hasFiles(std::string_view name) const;
@@ -55,7 +76,7 @@ class UserFiles {
   // count: writeNewAccount writes both as synced temporaries, commitNewAccount renames them
   // into place (a crash in between is finished at the next start), discardNewAccount removes
   // them and whatever of them was already in place. The table must be keyed with the name.
-  void writeNewAccount(const UserAccount& account);
+  void writeNewAccount(const UserAccount& account, const StrongKeys* keys);
   void commitNewAccount(std::string_view name);
   void discardNewAccount(std::string_view name);
 
@@ -68,12 +89,15 @@ class UserFiles {
   bool finishRemoval(std::string_view name);
 
   std::string dataPath;  // the data folder: empty, or ending in a path separator
+  // The cost of the key derivation for new keys in mode strong. Tests lower it; the program
+  // always uses the default.
+  KdfParameters kdfParameters = kDefaultKdfParameters;
 
  private:
-  std::string passwordFileContents(int32_t mode, std::string_view password);
-  // Writes `account` in its mode to `data`, a piece at a time; nothing for an unknown mode.
+  std::string passwordFileContents(const UserAccount& account, const StrongKeys* keys);
+  // Writes `account` in its mode to `data`, a piece at a time.
   template <typename DataFile>
-  void writeDataFile(const UserAccount& account, DataFile& data) const;
+  void writeData(const UserAccount& account, const StrongKeys* keys, DataFile& data) const;
 
   FileSystem& fs_;
   CodeTable codeTable_;

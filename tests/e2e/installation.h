@@ -26,6 +26,9 @@
 #include "storage/code_table.h"
 #include "storage/config_file.h"
 #include "storage/password_file.h"
+#include "storage/strong_data_file.h"
+#include "storage/strong_format.h"
+#include "storage/strong_password_file.h"
 #include "temp_folder.h"
 
 namespace vellumkeep {
@@ -193,16 +196,28 @@ class Installation {
   }
 
   // Reads the files of `name` in `folder` (by default the one Config.ini names) with the
-  // program's readers. Throws std::domain_error when a file is missing or damaged.
-  StoredAccount stored(const std::string& name, const std::string& folder = "") const {
+  // program's readers; a user in mode strong with the keys of `password`. Throws
+  // std::domain_error when a file is missing or damaged, or `password` does not open it.
+  StoredAccount stored(const std::string& name, const std::string& folder = "",
+                       const std::string& password = "") const {
     const std::string data = (folder.empty() ? dataFolder() : folder) + name;
     if (!exists(data + ".usrpas") || !exists(data + ".usr")) {
       throw std::domain_error("missing files of " + name);
     }
-    const CodeTable table = keyedTable(name);
+    const std::string passwordFile = read(data + ".usrpas");
     StoredAccount stored;
+    if (isStrongFile(passwordFile)) {
+      const StrongPasswordFile check = readStrongPasswordFile(passwordFile);
+      const StrongKeys keys = deriveStrongKeys(password, check.salt, check.params);
+      if (!verifyPassword(keys, check)) throw std::domain_error("the password does not open it");
+      stored.passwordFileMode = Strong;
+      stored.passwordFilePassword = password;
+      readAccountText(openStrongData(keys.sealingKey, name, read(data + ".usr")), stored.account);
+      return stored;
+    }
+    const CodeTable table = keyedTable(name);
     stored.passwordFileMode =
-        readPasswordHeader(table, dropFiller(read(data + ".usrpas")), stored.passwordFilePassword);
+        readPasswordHeader(table, dropFiller(passwordFile), stored.passwordFilePassword);
     const std::string text = read(data + ".usr");
     readAccountText(stored.passwordFileMode == Simple ? table.decode(text) : text, stored.account);
     return stored;

@@ -20,7 +20,7 @@ constexpr char kCtrlC[] = "\x03";
 constexpr char kCtrlD[] = "\x04";
 constexpr char kUp[] = "\x1b[A";
 constexpr char kLeft[] = "\x1b[D";
-constexpr char kModeListing[] = "\tunencrypted\r\n\tsimple\r\n";
+constexpr char kModeListing[] = "\tunencrypted\r\n\tsimple\r\n\tstrong\r\n";
 
 // The prompt of `name`, as the terminal shows it.
 std::string promptOf(const std::string& name) {

@@ -12,6 +12,7 @@
 
 #include "e2e/installation.h"
 #include "model/messages.h"
+#include "storage/strong_format.h"
 #include "program_arguments.h"
 
 namespace vellumkeep {
@@ -203,9 +204,6 @@ TEST_F(ProgramStart, RefusedArgumentsExitWithTwoAndTouchNothing) {
       {VELLUMKEEP_PROGRAM, {"data"}, refusal(msg::kArgumentExtra, "data", msg::kProgramUsage)},
       {VELLUMKEEP_INIT_PROGRAM, {"a", "b"}, refusal(msg::kArgumentExtra, "b", msg::kInitUsage)},
       {VELLUMKEEP_INIT_PROGRAM, {""}, refusal(msg::kArgumentEmptyFolder, "", msg::kInitUsage)},
-      {VELLUMKEEP_INIT_PROGRAM,
-       {"--mode", "strong", "vault"},
-       texts_.gbk(msg::kInitOptionUnavailable) + "--mode strong\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.program) + " " + c.args[0]);
@@ -222,6 +220,18 @@ TEST_F(ProgramStart, InitTakesModeSimpleAndAFolder) {
   EXPECT_EQ(0, result.status) << result.err;
   EXPECT_EQ(configText("vault/", {"root"}), config());
   EXPECT_EQ((Names{"root.usr", "root.usrpas"}), installation_.entries("vault"));
+}
+
+// Root in mode strong: sealed files, and a new password that alone opens them.
+TEST_F(ProgramStart, InitModeStrongSealsRootsFilesAndSetpasswordReplacesTheKeys) {
+  ProgramResult result = start(VELLUMKEEP_INIT_PROGRAM, {"--mode", "strong"});
+  ASSERT_EQ(0, result.status) << result.err;
+  EXPECT_TRUE(isStrongFile(installation_.read("data/root.usr")));
+  EXPECT_TRUE(isStrongFile(installation_.read("data/root.usrpas")));
+  expectSuccesses("root", kRootPassword, {"setpassword rootpw9", "adduser alice01 alicepw1 strong"});
+  EXPECT_EQ(texts_.refused(1), installation_.runAs("root", kRootPassword, {}).out);
+  EXPECT_EQ(texts_.loggedIn("root"), installation_.runAs("root", "rootpw9", {}).out);
+  EXPECT_TRUE(isStrongFile(installation_.read("data/alice01.usr")));
 }
 
 // Without Config.ini no login could ever succeed: the program says so at once.
@@ -463,7 +473,7 @@ TEST_F(ProgramDamagedFiles, RootReachesTheShellAndCannotReplaceTheDamagedUser) {
   EXPECT_EQ(texts_.line(msg::kCorruptUserData) + texts_.shellError(msg::kNameTaken) +
                 texts_.shellError(msg::kNameTaken),
             result.err);
-  EXPECT_EQ(texts_.session("root", {texts_.userList({}), "", "", "\tunencrypted\n\tsimple\n\n"}),
+  EXPECT_EQ(texts_.session("root", {texts_.userList({}), "", "", "\tunencrypted\n\tsimple\n\tstrong\n\n"}),
             result.out);
   // root's password file was not rewritten either.
   EXPECT_EQ(before, installation_.files());

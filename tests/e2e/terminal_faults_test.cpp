@@ -49,7 +49,8 @@ TEST_F(TerminalFaults, TypeAheadSurvivesThePasswordQuestion) {
   TerminalProgram program(VELLUMKEEP_PROGRAM, installation_.folder(), options);
   ASSERT_TRUE(program.started());
   program.type(std::string("root\r") + kRootPassword + "\rmode\r");
-  EXPECT_TRUE(program.waitFor("System\\root>\tunencrypted\n\tsimple\n\nSystem\\root>", 1, true))
+  EXPECT_TRUE(
+      program.waitFor("System\\root>\tunencrypted\n\tsimple\n\tstrong\n\nSystem\\root>", 1, true))
       << program.piped();
   program.type("\x04");  // Ctrl-D: the end of the input at a terminal without line editing
   TerminalExit exit = program.waitForExit();

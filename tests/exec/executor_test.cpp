@@ -41,7 +41,7 @@ TEST_F(ExecutorTest, OperationsLeaveTheirLayoutCodeAndRows) {
   logIn("alice01", User);
   EXPECT_EQ("(no error)", execute(4, {"mode"}));
   EXPECT_TRUE(state().opcodeStack.empty());
-  EXPECT_EQ((Texts{"0", "unencrypted", "simple"}), argumentTexts());
+  EXPECT_EQ((Texts{"0", "unencrypted", "simple", "strong"}), argumentTexts());
   EXPECT_EQ("(no error)", execute(7, {"adddir", "mail"}));
   EXPECT_EQ(Texts{"7"}, argumentTexts());
   EXPECT_EQ("(no error)", execute(0, {"dir"}));

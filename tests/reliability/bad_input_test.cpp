@@ -508,5 +508,28 @@ TEST_F(BadInputFiles, RandomUserFiles) {
   expectSuccesses("alice01", "alicepw1", {});
 }
 
+// Mode strong: damaged sealed files and verifier files are refused as damage or as a wrong
+// password, and a login of a strong user writes nothing.
+TEST_F(BadInputFiles, RandomStrongUserFiles) {
+  expectSuccesses("root", kRootPassword, {"adduser erin001 erinpw01 strong"});
+  expectSuccesses("erin001", "erinpw01", {"adddir vault", "addpassword vault k1 keypw001 pin 4711"});
+  for (const char* file : {"data/erin001.usr", "data/erin001.usrpas"}) {
+    const std::string valid = installation_.read(file);
+    for (int i = 0; i < kRandomFiles / 4; ++i) {
+      const std::string damaged = randomFile(valid);
+      SCOPED_TRACE(std::string(file) + ": " + damaged);
+      installation_.write(file, damaged);
+      const std::map<std::string, std::string> before = installation_.files();
+      expectSoundRun(joinLines({"erin001", "erinpw01", "dir"}));
+      expectSoundRun(joinLines({"root", kRootPassword, "user"}));
+      EXPECT_EQ(before.at("data/erin001.usr"), installation_.files().at("data/erin001.usr"));
+      EXPECT_EQ(before.at("data/erin001.usrpas"), installation_.files().at("data/erin001.usrpas"));
+      expectOnlyUserFiles();
+    }
+    installation_.write(file, valid);
+  }
+  expectSuccesses("erin001", "erinpw01", {});
+}
+
 }  // namespace
 }  // namespace vellumkeep

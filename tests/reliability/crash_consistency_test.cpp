@@ -62,13 +62,16 @@ std::string describe(const ModelInstallation& model) {
   return text;
 }
 
-// The installation as its files hold it, read with the program's own readers.
-std::string describeStored(const Installation& installation) {
+// The installation as its files hold it, read with the program's own readers; a user in mode
+// strong opened with its password in `model`.
+std::string describeStored(const Installation& installation, const ModelInstallation& model) {
   const std::vector<std::string> names = installation.listedNames();
   std::string text = describeNames(names);
   for (const std::string& name : names) {
     try {
-      const StoredAccount stored = installation.stored(name);
+      const auto known = model.accounts.find(name);
+      const std::string password = known == model.accounts.end() ? "" : known->second.password;
+      const StoredAccount stored = installation.stored(name, "", password);
       text += describe(stored.passwordFileMode, stored.passwordFilePassword, stored.account);
     } catch (const std::domain_error& error) {
       text += name + ": unreadable: " + error.what() + "\n";
@@ -186,8 +189,9 @@ Script userScript(const ModelInstallation& start, size_t length) {
         break;
       }
       default:
-        me.mode = me.mode == Simple ? Unencrypted : Simple;
-        writer.add(std::string("setmode ") + (me.mode == Simple ? "simple" : "unencrypted") + "\n");
+        // Another of the three modes; mode strong derives new keys at every change.
+        me.mode = (me.mode + 1 + static_cast<int32_t>(writer.below(2))) % 3;
+        writer.add(std::string("setmode ") + kModeNames[me.mode] + "\n");
     }
   }
   return writer.take();
@@ -290,7 +294,7 @@ class CrashConsistency : public InstalledTest {
 
       const ModelInstallation* next = cut < length ? &script.states[cut + 1] : nullptr;
       const RootLogin rootLogin = logInAsRoot(script.states[cut], next);
-      const std::string stored = describeStored(installation_);
+      const std::string stored = describeStored(installation_, script.states[cut]);
       if (stored == describe(script.states[cut])) {
         position = cut;
         if (cut < length && !script.changes[cut].newAccount.empty()) {

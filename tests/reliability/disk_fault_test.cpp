@@ -37,6 +37,9 @@ enum SaveKinds : unsigned {
   kStore = 1,     // a user's data file only
   kAccount = 2,   // an account's data file and password file
   kUserList = 4,  // Config.ini
+  // An account's files in mode strong: small enough for the file-size limit, so faulted by
+  // read-only folders and full file systems only.
+  kSealedAccount = 8,
 };
 
 // One kind of save: the command (with its answers) that an operator gives after logging in.
@@ -60,6 +63,7 @@ std::vector<SaveCase> allSaves() {
       {kStore, "alice01", "deldir bank\nY", {msg::kWarnDeleteGroup, msg::kConfirmDeleteGroup}},
       {kStore, "alice01", "delpassword mail web01\ny", {msg::kConfirmDeleteEntry}},
       {kAccount, "alice01", "setmode unencrypted", {}},
+      {kSealedAccount, "alice01", "setmode strong", {}},
       {kAccount, "carol01", "setmode simple", {}},
       {kAccount, "root", "setpassword rootpw9", {}},
       {kAccount | kUserList, "root", "adduser dave001 davepw01 simple", {}},

@@ -85,8 +85,9 @@ TEST_F(Completion, ArgumentsFromTheStore) {
       {"addpassword mail ", {}},  // a new account
       {"seach ", {"bob", "bill"}},
       {"seach bob b", {"bob", "bill"}},
-      {"setmode ", {"unencrypted", "simple"}},
-      {"setmode s", {"simple"}},
+      {"setmode ", {"unencrypted", "simple", "strong"}},
+      {"setmode s", {"simple", "strong"}},
+      {"setmode u", {"unencrypted"}},
       {"help co", {"copypassword"}},
       {"mode ", {}},
       {"adddir ", {}},
@@ -106,7 +107,7 @@ TEST_F(Completion, UserNamesForAdministrators) {
       {"deluser al", {"alice01", "albert1"}},
       {"deluser alb", {"albert1"}},
       {"deladmin ", {"admin01"}},
-      {"adduser bob0001 bobpw001 ", {"unencrypted", "simple"}},
+      {"adduser bob0001 bobpw001 ", {"simple", "strong"}},
       {"adduser bob0001 ", {}},
       {"dir ", {}},  // not root's command
   });

@@ -17,7 +17,7 @@ TEST_F(ShellSession, AboutBlockOnceThenPromptPerLine) {
   std::string about = std::string(msg::kAboutTitle) + "\n" + msg::kAboutWebLabel +
                       msg::kWebAddress + "\n" + msg::kAboutMailLabel + msg::kMailAddress + " " +
                       msg::kAboutContact + "\n\n";
-  std::string mode = "System\\alice01>\tunencrypted\n\tsimple\n\n";
+  std::string mode = "System\\alice01>\tunencrypted\n\tsimple\n\tstrong\n\n";
   EXPECT_EQ(about + mode + mode + "System\\alice01>", out);
 }
 
@@ -72,9 +72,9 @@ TEST_F(ShellSession, RolesFollowTheMasks) {
   EXPECT_EQ("", run("mode").err);
 }
 
-TEST_F(ShellSession, ModeListsBothModesAndRefusesArguments) {
+TEST_F(ShellSession, ModeListsTheModesAndRefusesArguments) {
   logIn("alice01", User);
-  EXPECT_EQ("\tunencrypted\n\tsimple\n\n", run("mode").out);
+  EXPECT_EQ("\tunencrypted\n\tsimple\n\tstrong\n\n", run("mode").out);
   EXPECT_EQ(failure(msg::kInvalidArgument), run("mode simple").err);
 }
 

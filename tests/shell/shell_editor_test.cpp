@@ -21,7 +21,7 @@ using Lines = std::vector<std::string>;
 
 constexpr char kPrompt[] = "System\\alice01>";
 constexpr char kClearScreen[] = "\x1b[H\x1b[2J\x1b[3J";
-const std::string kModes = "\tunencrypted\n\tsimple\n\n";
+const std::string kModes = "\tunencrypted\n\tsimple\n\tstrong\n\n";
 
 class ShellEditor : public SessionTest {
  protected:

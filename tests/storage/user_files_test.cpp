@@ -40,29 +40,28 @@ TEST_F(UserFilesTest, PasswordFileKeepsItsMeaningUnderFreshFiller) {
   std::string first = contentsOf(files_.passwordFile("alice01"));
   files_.storePasswordFile("alice01", Simple, "alicepw1");
   EXPECT_NE(first, contentsOf(files_.passwordFile("alice01")));
-  std::string password;
-  EXPECT_EQ(Simple, files_.loadPasswordFile("alice01", password));
-  EXPECT_EQ("alicepw1", password);
-  std::string other;
-  EXPECT_THROW(files_.loadPasswordFile("nobody1", other), std::domain_error);
+  PasswordRecord record = files_.loadPasswordFile("alice01");
+  EXPECT_EQ(Simple, record.mode);
+  EXPECT_EQ("alicepw1", record.password);
+  EXPECT_THROW(files_.loadPasswordFile("nobody1"), std::domain_error);
 }
 
 TEST_F(UserFilesTest, DataFileIsCodedOrPlainByMode) {
   UserAccount account = sampleAccount(Simple);
-  files_.saveAccount(account);
+  files_.saveAccount(account, nullptr);
   std::string text = writeAccountText(account);
   std::string coded = contentsOf(files_.dataFile("alice01"));
   EXPECT_EQ(4 * text.size(), coded.size());
   EXPECT_EQ(std::string::npos, coded.find_first_not_of("0123456789"));
   UserAccount loaded;
-  files_.loadAccountText(Simple, "alice01", loaded);
+  files_.loadAccountText(Simple, "alice01", nullptr, loaded);
   EXPECT_EQ(text, writeAccountText(loaded));
 
   account.mode = Unencrypted;
-  files_.saveAccount(account);
+  files_.saveAccount(account, nullptr);
   text = writeAccountText(account);
   EXPECT_EQ(text, contentsOf(files_.dataFile("alice01")));
-  files_.loadAccountText(Unencrypted, "alice01", loaded);
+  files_.loadAccountText(Unencrypted, "alice01", nullptr, loaded);
   EXPECT_EQ(text, writeAccountText(loaded));
   // The account text is written nowhere but the data file.
   std::vector<std::string> entries;
@@ -73,39 +72,39 @@ TEST_F(UserFilesTest, DataFileIsCodedOrPlainByMode) {
 
 TEST_F(UserFilesTest, MissingDataFileIsCorruption) {
   UserAccount loaded;
-  EXPECT_THROW(files_.loadAccountText(Simple, "alice01", loaded), std::domain_error);
+  EXPECT_THROW(files_.loadAccountText(Simple, "alice01", nullptr, loaded), std::domain_error);
 }
 
 TEST_F(UserFilesTest, CodingErrorWritesNothing) {
   UserAccount account = sampleAccount(Simple);
-  files_.saveAccount(account);
+  files_.saveAccount(account, nullptr);
   std::string before = contentsOf(files_.dataFile("alice01"));
   account.groups[0].name = "\xD6\xD0";
-  EXPECT_THROW(files_.saveAccount(account), std::overflow_error);
+  EXPECT_THROW(files_.saveAccount(account, nullptr), std::overflow_error);
   EXPECT_EQ(before, contentsOf(files_.dataFile("alice01")));
 }
 
 TEST_F(UserFilesTest, PairSaveReplacesBothFiles) {
-  files_.saveAccount(sampleAccount(Simple));
+  files_.saveAccount(sampleAccount(Simple), nullptr);
   files_.storePasswordFile("alice01", Simple, "alicepw1");
   UserAccount changed = sampleAccount(Unencrypted);
   changed.password = "newpass1";
-  files_.saveAccountAndPassword(changed);
-  std::string password;
-  EXPECT_EQ(Unencrypted, files_.loadPasswordFile("alice01", password));
-  EXPECT_EQ("newpass1", password);
+  files_.saveAccountAndPassword(changed, nullptr);
+  PasswordRecord record = files_.loadPasswordFile("alice01");
+  EXPECT_EQ(Unencrypted, record.mode);
+  EXPECT_EQ("newpass1", record.password);
   EXPECT_EQ(writeAccountText(changed), contentsOf(files_.dataFile("alice01")));
 }
 
 TEST_F(UserFilesTest, PairSaveFailureKeepsTheOldPair) {
-  files_.saveAccount(sampleAccount(Simple));
+  files_.saveAccount(sampleAccount(Simple), nullptr);
   files_.storePasswordFile("alice01", Simple, "alicepw1");
   std::string oldData = contentsOf(files_.dataFile("alice01"));
   std::string oldPassword = contentsOf(files_.passwordFile("alice01"));
   // A folder where the new password file would go makes its write fail.
   std::filesystem::create_directory(files_.passwordFile("alice01") + ".pending");
   UserAccount changed = sampleAccount(Unencrypted);
-  EXPECT_THROW(files_.saveAccountAndPassword(changed), std::runtime_error);
+  EXPECT_THROW(files_.saveAccountAndPassword(changed, nullptr), std::runtime_error);
   EXPECT_EQ(oldData, contentsOf(files_.dataFile("alice01")));
   EXPECT_EQ(oldPassword, contentsOf(files_.passwordFile("alice01")));
   EXPECT_FALSE(fileExists(files_.dataFile("alice01") + ".pending"));
