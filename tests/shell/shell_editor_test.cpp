@@ -60,14 +60,6 @@ TEST_F(ShellEditor, PromptsAndQuestionsAreShownByTheEditor) {
   EXPECT_EQ(Lines{"mail"}, groupNames());
 }
 
-TEST_F(ShellEditor, PasswordQuestionsAreReadHidden) {
-  logIn("rooty01", SystemAdministrator);
-  runScript({Step::line("addadmin"), Step::line("admin01"), Step::line("adminpw1")});
-  EXPECT_EQ((Lines{"System\\rooty01>", msg::kAskUserName,
-                   std::string("secret:") + msg::kAskPassword, "System\\rooty01>"}),
-            editor_.prompts);
-}
-
 TEST_F(ShellEditor, CtrlCAtThePromptDiscardsTheLineAndCtrlDEnds) {
   SessionOutput result =
       runScript({Step::interrupt(), Step::line("mode"), Step::end(), Step::line("mode")});
