@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
   // Line editing for the password questions where both streams are a terminal.
   std::unique_ptr<TerminalEditor> editor;
   if (console.inputIsTerminal() && isTerminal(STDOUT_FILENO)) {
-    editor = TerminalEditor::open(STDIN_FILENO, stdout, outEncoding);
+    editor = TerminalEditor::open(stdin, stdout, stderr, outEncoding);
     if (editor) console.attachEditor(*editor);
   }
   const ParsedArguments parsed =

@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
   const Timeouts limits = timeouts();
   std::unique_ptr<TerminalEditor> editor;
   if (console.inputIsTerminal() && console.outputIsTerminal()) {
-    editor = TerminalEditor::open(STDIN_FILENO, stdout, outEncoding);
+    editor = TerminalEditor::open(stdin, stdout, stderr, outEncoding);
   }
   std::optional<Clipboard> clipboard;
   try {

@@ -68,16 +68,17 @@ CompletionStep completionStep(std::string_view word, const std::vector<std::stri
   return step;
 }
 
-std::unique_ptr<TerminalEditor> TerminalEditor::open(int inFd, std::FILE* out,
+std::unique_ptr<TerminalEditor> TerminalEditor::open(std::FILE* in, std::FILE* out, std::FILE* err,
                                                      ConsoleEncoding encoding) {
   if (!useLocaleOf(encoding)) return nullptr;
-  std::unique_ptr<TerminalEditor> editor(new TerminalEditor(inFd, out));
+  std::unique_ptr<TerminalEditor> editor(new TerminalEditor(in, out, err));
   if (!editor->el_ || !editor->history_) return nullptr;
   return editor;
 }
 
-TerminalEditor::TerminalEditor(int inFd, std::FILE* out) : inFd_(inFd), out_(out), keys_(inFd) {
-  el_ = el_init_fd("vellumkeep", stdin, out, stderr, inFd, fileno(out), fileno(stderr));
+TerminalEditor::TerminalEditor(std::FILE* in, std::FILE* out, std::FILE* err)
+    : inFd_(fileno(in)), out_(out), keys_(inFd_) {
+  el_ = el_init_fd("vellumkeep", in, out, err, inFd_, fileno(out), fileno(err));
   history_ = history_init();
   if (!el_ || !history_) return;
   HistEvent event;
@@ -186,7 +187,10 @@ std::string TerminalEditor::readLine(std::string_view prompt) {
   int count = 0;
   const char* line = nullptr;
   {
-    RestoreOnSignal restore(inFd_);  // libedit changes the settings while it reads
+    // Keys are read one at a time from before the prompt shows, so that none typed at the
+    // prompt reaches the terminal's own line handling (where Ctrl-C is a signal). libedit
+    // changes the settings further while it reads; all are put back afterwards.
+    TerminalModeChange keysOneByOne(inFd_, TerminalModeKind::kKeysWithoutEcho);
     line = el_gets(el_, &count);
   }
   std::fflush(out_);

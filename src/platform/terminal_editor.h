@@ -34,10 +34,12 @@ CompletionStep completionStep(std::string_view word, const std::vector<std::stri
 
 class TerminalEditor : public LineEditor {
  public:
-  // An editor reading keys from the terminal `inFd` and drawing on `out` (a terminal too).
-  // Null when no locale of the terminal's code page `encoding` can be loaded: the console
-  // then reads as it does on pipes. Sets the process's character type to that locale.
-  static std::unique_ptr<TerminalEditor> open(int inFd, std::FILE* out, ConsoleEncoding encoding);
+  // An editor reading keys from the terminal `in` and drawing on `out` (a terminal too);
+  // libedit reports its own troubles on `err`. Null when no locale of the terminal's code page
+  // `encoding` can be loaded: the console then reads as it does on pipes. Sets the process's
+  // character type to that locale.
+  static std::unique_ptr<TerminalEditor> open(std::FILE* in, std::FILE* out, std::FILE* err,
+                                              ConsoleEncoding encoding);
   ~TerminalEditor() override;
   TerminalEditor(const TerminalEditor&) = delete;
   TerminalEditor& operator=(const TerminalEditor&) = delete;
@@ -54,7 +56,7 @@ class TerminalEditor : public LineEditor {
  private:
   enum class Status { kReading, kInterrupted, kIdle, kHungUp };
 
-  TerminalEditor(int inFd, std::FILE* out);
+  TerminalEditor(std::FILE* in, std::FILE* out, std::FILE* err);
   void bindKeys();
   void write(std::string_view bytes);
   // Shows `prompt` and reads hidden keys up to Enter; the status tells why the reading

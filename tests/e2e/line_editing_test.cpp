@@ -173,6 +173,7 @@ TEST_F(LineEditing, CtrlCAtThePromptDiscardsTheLineAndCtrlDEndsTheProgram) {
   size_t mark = program->screen().size();
   program->type(std::string("mode") + kCtrlC);
   ASSERT_TRUE(program->waitForAfter(mark, "\r\n" + promptOf("root")));
+  ASSERT_TRUE(program->waitUntilReadingKeys());
   program->type(kCtrlD);
   TerminalExit exit = program->waitForExit();
   EXPECT_TRUE(exit.exited);
