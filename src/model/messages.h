@@ -113,18 +113,18 @@ inline constexpr CommandHelp kHelpPassword = {
 inline constexpr CommandHelp kHelpUser = {
     "", "列出程序的所有用户", "列出角色为用户的所有账户，每行三个；不列出管理员。", "user"};
 inline constexpr CommandHelp kHelpMode = {
-    "", "列出两种加密模式",
-    "列出 setmode 可选的加密模式：unencrypted（数据文件为明文）\n"
-    "和 simple（数据文件为简单编码）。",
+    "", "列出三种加密模式",
+    "列出 setmode 可选的加密模式：unencrypted（数据文件为明文）、\n"
+    "simple（数据文件为简单编码）和 strong（数据文件用由密码派生的密钥加密，推荐）。",
     "mode"};
 inline constexpr CommandHelp kHelpAddadmin = {
     "[用户名 密码]", "新建一个管理员", "新建一个管理员账户。用户名和密码均为 6 到 12 个字符。",
     "addadmin admin01 adminpw1"};
 inline constexpr CommandHelp kHelpAdduser = {
-    "[用户名 密码 simple]", "新建一个用户",
-    "新建一个用户账户。用户名和密码均为 6 到 12 个字符；加密模式必须写 simple，\n"
-    "之后可由该用户用 setmode 更改。",
-    "adduser alice01 alicepw1 simple"};
+    "[用户名 密码 simple|strong]", "新建一个用户",
+    "新建一个用户账户。用户名和密码均为 6 到 12 个字符；加密模式写 simple 或 strong\n"
+    "（推荐），之后可由该用户用 setmode 更改。",
+    "adduser alice01 alicepw1 strong"};
 inline constexpr CommandHelp kHelpAdddir = {
     "[分组]", "新建一个分组", "新建一个分组。询问分组名时，回答不能为空。", "adddir mail"};
 inline constexpr CommandHelp kHelpAddpassword = {
@@ -144,8 +144,10 @@ inline constexpr CommandHelp kHelpDelpassword = {"分组 账号", "删除一条�
                                                  "删除指定分组中保存的该账号及其密码。",
                                                  "delpassword mail alice@example.org"};
 inline constexpr CommandHelp kHelpSetmode = {
-    "unencrypted|simple", "更改数据文件的保存方式",
-    "以指定的模式重写你的数据文件：unencrypted 为明文，simple 为简单编码。", "setmode simple"};
+    "unencrypted|simple|strong", "更改数据文件的保存方式",
+    "以指定的模式重写你的数据文件和密码文件：unencrypted 为明文，simple 为简单编码，\n"
+    "strong 用由你的密码派生的新密钥加密（推荐）。",
+    "setmode strong"};
 inline constexpr CommandHelp kHelpSetpassword = {"新密码", "修改自己的登录密码",
                                                  "把你的登录密码改为新密码（6 到 12 个字符）。",
                                                  "setpassword newpass1"};
