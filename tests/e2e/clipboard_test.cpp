@@ -1,7 +1,10 @@
 // copypassword and Tab completion at a terminal: the password goes to the clipboard in an
 // OSC 52 sequence and is emptied again after the (shortened) time and at exit; through tmux with
 // set-clipboard on it lands in tmux's paste buffer.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -111,18 +114,53 @@ class ClipboardInTmux : public ClipboardAtTerminal {
                 {"-u", "-S", folder_.path() + "tmux.socket", "-f", folder_.path() + "tmux.conf"});
     return runProgram(tmux_, args, folder_.path(), "");
   }
-  // Polls the pane until it shows `text`.
-  bool paneShows(const std::string& text) {
+  // Polls the pane until it shows `text`, after `after` when that is given.
+  bool paneShows(const std::string& text, const std::string& after = "") {
     const long long deadline = detail::nowMs() + 10000;
     while (detail::nowMs() < deadline) {
-      if (tmux({"capture-pane", "-p", "-t", "vk"}).out.find(text) != std::string::npos) return true;
+      const std::string pane = tmux({"capture-pane", "-p", "-t", "vk"}).out;
+      const size_t from = after.empty() ? 0 : pane.find(after);
+      if (from != std::string::npos && pane.find(text, from + after.size()) != std::string::npos) {
+        return true;
+      }
     }
     return false;
+  }
+  // Waits until the program reads keys itself again (its terminal no longer echoes): a key
+  // sent while a command runs would meet the terminal's own line handling instead.
+  bool paneReadsKeys() {
+    std::string tty = tmux({"display-message", "-p", "-t", "vk", "#{pane_tty}"}).out;
+    tty.erase(tty.find_last_not_of("\n") + 1);
+    const int fd = ::open(tty.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return false;
+    const long long deadline = detail::nowMs() + 10000;
+    termios settings{};
+    bool reading = false;
+    while (!reading && detail::nowMs() < deadline) {
+      reading = ::tcgetattr(fd, &settings) == 0 && (settings.c_lflag & ECHO) == 0;
+    }
+    ::close(fd);
+    return reading;
   }
   bool bufferHolds(const std::string& text) {
     const long long deadline = detail::nowMs() + 10000;
     while (detail::nowMs() < deadline) {
       if (tmux({"show-buffer"}).out == text) return true;
+    }
+    return false;
+  }
+
+  // Waits until the program in the pane has ended. Asked of the process itself: tmux at times
+  // notices a child's end only at its next event.
+  bool paneProgramEnded() {
+    std::string pid = tmux({"display-message", "-p", "-t", "vk", "#{pane_pid}"}).out;
+    pid.erase(pid.find_last_not_of("\n") + 1);
+    const long long deadline = detail::nowMs() + 10000;
+    while (detail::nowMs() < deadline) {
+      std::ifstream stat("/proc/" + pid + "/stat");
+      std::string field;
+      // pid, (name), state: a zombie or a missing process has ended.
+      if (!(stat >> field >> field >> field) || field == "Z") return true;
     }
     return false;
   }
@@ -141,9 +179,10 @@ TEST_F(ClipboardInTmux, CopyLandsInTheBufferAndStaysThere) {
   ASSERT_TRUE(paneShows(kPrompt));
   tmux({"send-keys", "-t", "vk", "copypassword mail bob", "Enter"});
   EXPECT_TRUE(bufferHolds("mailpw1"));
-  ASSERT_TRUE(paneShows(std::string(kPrompt) + "copypassword mail bob"));
+  ASSERT_TRUE(paneShows(kPrompt, std::string(kPrompt) + "copypassword mail bob"));
+  ASSERT_TRUE(paneReadsKeys());
   tmux({"send-keys", "-t", "vk", "C-d"});
-  ASSERT_TRUE(paneShows("Pane is dead"));  // the program has ended, the clipboard emptied
+  ASSERT_TRUE(paneProgramEnded());  // the clipboard emptied
   EXPECT_EQ("mailpw1", tmux({"show-buffer"}).out);
   EXPECT_EQ(std::string::npos, tmux({"capture-pane", "-p", "-t", "vk"}).out.find("mailpw1"));
 }
