@@ -311,7 +311,7 @@ void printRow(const Options& o, const std::string& figure, const char* unit, con
 // The installation as the runs see it.
 struct Store {
   std::string dataFolder, dataFile, prompt;
-  std::vector<std::string> loaded;          // the files a login reads
+  std::vector<std::string> loaded;           // the files a login reads
   std::optional<StrongPasswordFile> strong;  // mode strong: the stored derivation
   std::optional<StrongKeys> keys;            // mode strong: the keys it gives
   double textBytes = 0;                      // the account text's size
@@ -449,8 +449,8 @@ void printRows(const Options& o, const Store& store, const Samples& samples) {
     printRow(o, "write limit", "ms", writing, 0, 0, false);
     printRow(o, "addpassword", "ms", summarize(samples.add), writing.median, o.changeRatioTarget,
              true);
-    printRow(o, "delpassword", "ms", summarize(samples.remove), writing.median,
-             o.changeRatioTarget, true);
+    printRow(o, "delpassword", "ms", summarize(samples.remove), writing.median, o.changeRatioTarget,
+             true);
   }
   for (const auto& [name, times] : samples.queries) {
     printRow(o, name, "ms", summarize(times), 0, o.queryTargetMs, false);
