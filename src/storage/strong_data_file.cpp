@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <stdexcept>
 #include <system_error>
 #include <utility>
@@ -18,9 +19,12 @@ namespace {
 using StreamState = crypto_secretstream_xchacha20poly1305_state;
 constexpr std::size_t kStreamHeaderBytes = crypto_secretstream_xchacha20poly1305_HEADERBYTES;
 constexpr std::size_t kChunkOverhead = crypto_secretstream_xchacha20poly1305_ABYTES;
-// A writer hands text to its sealing thread, and sealed chunks back, in batches of chunks, and
-// holds a few batches: one being filled, one being sealed, and sealed ones waiting for the sink.
-// Fewer, larger hand-overs let each side run on without waking the other for every chunk.
+// The first chunks of a text are sealed at once on the caller's thread, one at a time in one
+// place: for a text that ends soon after them a thread costs more than it saves.
+constexpr uint64_t kChunksAtOnce = 12;
+// The sealing thread takes text, and gives sealed chunks back, in batches of chunks, and the
+// writer holds a few batches: one being filled, one being sealed, and sealed ones waiting for
+// the sink. Fewer, larger hand-overs let each side run on without waking the other every chunk.
 constexpr std::size_t kChunksPerBatch = 4;
 constexpr std::size_t kBatchesInFlight = 3;
 static_assert(kMaxStrongDataHeaderBytes ==
@@ -91,10 +95,10 @@ StrongDataWriter::StrongDataWriter(const StrongIdentity& identity, const StrongK
     : sink_(std::move(sink)),
       sealing_(sealing),
       chunkSize_(checkedChunkSize(chunkSize)),
-      batchSize_(std::size_t{chunkSize_} * kChunksPerBatch),
       state_(sizeof(StreamState)),
       associatedData_(boundHeader(identity, keys, chunkSize)),
-      batches_(kBatchesInFlight) {
+      batches_(kBatchesInFlight),
+      firstThreaded_(std::numeric_limits<uint64_t>::max()) {
   checkKey(keys.sealingKey);
   unsigned char streamHeader[kStreamHeaderBytes];
   // Draws the stream's random nonce.
@@ -117,11 +121,14 @@ StrongDataWriter::~StrongDataWriter() {
 
 void StrongDataWriter::write(std::string_view text) {
   while (!text.empty()) {
+    Batch* batch = &fillingBatch();
     // A full batch waits for more text, so that the last chunk may be a full one.
-    if (used_ == batchSize_) queueBatch(false);
-    Batch& batch = fillingBatch();
-    const std::size_t part = std::min(text.size(), batchSize_ - used_);
-    std::memcpy(batch.text.data() + used_, text.data(), part);
+    if (used_ == batch->text.size()) {
+      queueBatch(false);
+      batch = &fillingBatch();
+    }
+    const std::size_t part = std::min(text.size(), batch->text.size() - used_);
+    std::memcpy(batch->text.data() + used_, text.data(), part);
     used_ += part;
     text.remove_prefix(part);
   }
@@ -133,27 +140,41 @@ void StrongDataWriter::finish() {
   if (sealer_.joinable()) sealer_.join();
 }
 
+StrongDataWriter::Batch& StrongDataWriter::batchNumber(uint64_t number) {
+  const std::size_t place =
+      number < firstThreaded_ ? 0 : (number - firstThreaded_) % kBatchesInFlight;
+  return *batches_[place];
+}
+
 StrongDataWriter::Batch& StrongDataWriter::fillingBatch() {
-  std::unique_ptr<Batch>& batch = batches_[queued_ % batches_.size()];
-  if (!batch) {
-    batch = std::make_unique<Batch>(batchSize_, kChunksPerBatch * (chunkSize_ + kChunkOverhead));
+  const std::size_t place =
+      queued_ < firstThreaded_ ? 0 : (queued_ - firstThreaded_) % kBatchesInFlight;
+  std::unique_ptr<Batch>& batch = batches_[place];
+  const std::size_t chunks = sealer_.joinable() ? kChunksPerBatch : 1;
+  if (!batch || batch->text.size() < chunks * chunkSize_) {
+    batch = std::make_unique<Batch>(chunks * chunkSize_, chunks * (chunkSize_ + kChunkOverhead));
   }
   return *batch;
 }
 
 void StrongDataWriter::startSealer() {
+  // The batch being queued, already in the ring's first place, is the thread's first.
+  firstThreaded_ = queued_;
   try {
     sealer_ = std::thread(&StrongDataWriter::sealQueuedBatches, this);
   } catch (const std::system_error&) {
     // No thread to be had: the caller's thread seals, more slowly, and the text is saved.
+    firstThreaded_ = std::numeric_limits<uint64_t>::max();
     sealing_ = Sealing::kCallerThread;
   }
 }
 
 void StrongDataWriter::queueBatch(bool last) {
-  // A text of one batch is sealed at once: a thread would cost more than it saves.
-  if (!last && sealing_ == Sealing::kOwnThread && !sealer_.joinable()) startSealer();
+  // Taken before a thread starts: with one, the place would be made larger and the text lost.
   Batch& batch = fillingBatch();
+  if (!last && sealing_ == Sealing::kOwnThread && !sealer_.joinable() && queued_ >= kChunksAtOnce) {
+    startSealer();
+  }
   batch.used = used_;
   batch.last = last;
   used_ = 0;
@@ -187,7 +208,7 @@ void StrongDataWriter::sinkSealedBatches(uint64_t count) {
 }
 
 void StrongDataWriter::sealQueuedBatches() {
-  for (uint64_t next = 0;; ++next) {
+  for (uint64_t next = firstThreaded_;; ++next) {
     {
       std::unique_lock<std::mutex> lock(mutex_);
       changed_.wait(lock, [&] { return queued_ > next || stopping_; });

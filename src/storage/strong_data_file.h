@@ -69,10 +69,10 @@ StrongDataHeader readStrongDataHeader(std::string_view fileStart);
 
 // Where a StrongDataWriter seals its chunks.
 enum class Sealing {
-  // A text longer than four chunks on a thread of the writer's own, while the caller prepares
-  // the next text and the sink writes what was sealed before, so that a large save costs little
-  // more than its writing; a shorter text at once on the caller's thread, as when no thread can
-  // be started.
+  // A text of more than thirteen chunks on a thread of the writer's own from its thirteenth
+  // chunk on, while the caller prepares the next text and the sink writes what was sealed
+  // before, so that a large save costs little more than its writing. Everything else at once
+  // on the caller's thread, as when no thread can be started.
   kOwnThread,
   // Always on the caller's thread.
   kCallerThread,
@@ -102,17 +102,18 @@ class StrongDataWriter {
   void finish();
 
  private:
-  // Text of a few chunks, sealed together.
+  // Text of one chunk (sealed on the caller's thread) or a few (on the sealing thread), sealed
+  // together.
   struct Batch {
     Batch(std::size_t textSize, std::size_t sealedSize);
-    SecretBytes text;
+    SecretBytes text;                         // as many bytes as the batch can hold
     std::size_t used = 0;                     // bytes of text
     bool last = false;                        // holds the last chunk
     std::unique_ptr<unsigned char[]> sealed;  // room for the batch's chunks sealed
     std::size_t sealedSize = 0;
   };
 
-  // The batch that write() fills, made at its first use.
+  // The batch that write() fills, made (or made larger) before its first use.
   Batch& fillingBatch();
   // Starts the sealing thread, or falls back to sealing on the caller's thread.
   void startSealer();
@@ -122,27 +123,30 @@ class StrongDataWriter {
   // Hands the sealed batches to the sink in order: each one sealed by now, waiting for more
   // until `count` have been handed over in all.
   void sinkSealedBatches(uint64_t count);
-  // The sealing thread: seals the queued batches in order until the last or a stop.
+  // The sealing thread: seals the queued batches in order from firstThreaded_ until the last
+  // or a stop.
   void sealQueuedBatches();
   void sealBatch(Batch& batch);
-  Batch& batchNumber(uint64_t number) { return *batches_[number % batches_.size()]; }
+  Batch& batchNumber(uint64_t number);
 
   Sink sink_;
   Sealing sealing_;
   uint32_t chunkSize_;
-  std::size_t batchSize_;       // text bytes of a full batch
   SecretBytes state_;           // the stream's state: the sealing thread's once started
   std::string associatedData_;  // the header, for the first chunk; empty afterwards
-  // A ring: batch number n is at n % size. The caller makes each one before it first queues it.
+  // Batches sealed on the caller's thread take the first place one after the other; from
+  // firstThreaded_ on, batch number n is at (n - firstThreaded_) % size. The caller makes each
+  // place's batch before it first queues it there.
   std::vector<std::unique_ptr<Batch>> batches_;
-  std::size_t used_ = 0;  // text in the batch being filled, number queued_
-  uint64_t sunk_ = 0;     // batches handed to the sink; the caller's own
-  std::mutex mutex_;      // guards what follows
+  uint64_t firstThreaded_;  // the first batch of the sealing thread; set before it starts
+  std::size_t used_ = 0;    // text in the batch being filled, number queued_
+  uint64_t sunk_ = 0;       // batches handed to the sink; the caller's own
+  std::mutex mutex_;        // guards what follows
   std::condition_variable changed_;
   uint64_t queued_ = 0;  // batches filled and queued for sealing
   uint64_t sealed_ = 0;  // batches sealed
   bool stopping_ = false;
-  std::thread sealer_;  // started at the first full batch, unless sealing on the caller's thread
+  std::thread sealer_;  // started after the chunks sealed at once, unless on the caller's thread
 };
 
 // Hands over the next piece of a file in its argument, replacing what it held; false at the end.

@@ -88,15 +88,17 @@ TEST_F(StrongDataFileTest, RoundTripsAtChunkBoundaries) {
     std::size_t size;
   };
   const uint32_t big = kStrongChunkBytes;
-  // Beyond four chunks the writer seals on its own thread, in batches of four, three at a time.
+  // Beyond thirteen chunks the writer seals on its own thread from the thirteenth on, in batches
+  // of four, three at a time.
   const Case cases[] = {
       {big, 0},        {big, 1},       {big, big - 1},
       {big, big},      {big, big + 1}, {big, 2 * big},
       {big, 3u << 20}, {16, 0},        {16, 1},
       {16, 15},        {16, 16},       {16, 17},
       {16, 48},        {16, 49},       {kMaxStrongChunkBytes, (1u << 20) + 5},
-      {16, 64},        {16, 65},       {16, 192},
-      {16, 193},       {16, 1000},
+      {16, 192},       {16, 208},      {16, 209},
+      {16, 224},       {16, 225},      {16, 400},
+      {16, 1000},
   };
   for (const Case& c : cases) {
     for (Sealing sealing : {Sealing::kOwnThread, Sealing::kCallerThread}) {
@@ -174,9 +176,10 @@ TEST_F(StrongDataFileTest, UnfinishedWritingDoesNotOpen) {
     {
       StrongDataWriter writer(
           alice_, keys_, [&](std::string_view piece) { file += piece; }, 16, sealing);
-      writer.write(sampleText(100));
+      writer.write(sampleText(1000));
     }
-    EXPECT_LE(file.size(), headerSize("alice01") + 6 * (16 + kSeal));
+    // Neither the last chunk nor the text held back for it were handed over.
+    EXPECT_LT(file.size(), headerSize("alice01") + 1000 + 63 * kSeal);
     EXPECT_EQ(openError(file), msg::kCorruptUserData);
   }
 }
