@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <stdexcept>
 #include <system_error>
 #include <utility>
@@ -19,10 +18,7 @@ namespace {
 using StreamState = crypto_secretstream_xchacha20poly1305_state;
 constexpr std::size_t kStreamHeaderBytes = crypto_secretstream_xchacha20poly1305_HEADERBYTES;
 constexpr std::size_t kChunkOverhead = crypto_secretstream_xchacha20poly1305_ABYTES;
-// The first chunks of a text are sealed at once on the caller's thread, one at a time in one
-// place: for a text that ends soon after them a thread costs more than it saves.
-constexpr uint64_t kChunksAtOnce = 12;
-// The sealing thread takes text, and gives sealed chunks back, in batches of chunks, and the
+// A sealing thread takes text, and gives sealed chunks back, in batches of chunks, and the
 // writer holds a few batches: one being filled, one being sealed, and sealed ones waiting for
 // the sink. Fewer, larger hand-overs let each side run on without waking the other every chunk.
 constexpr std::size_t kChunksPerBatch = 4;
@@ -93,12 +89,10 @@ StrongDataWriter::Batch::Batch(std::size_t textSize, std::size_t sealedSize)
 StrongDataWriter::StrongDataWriter(const StrongIdentity& identity, const StrongKeys& keys,
                                    Sink sink, uint32_t chunkSize, Sealing sealing)
     : sink_(std::move(sink)),
-      sealing_(sealing),
       chunkSize_(checkedChunkSize(chunkSize)),
       state_(sizeof(StreamState)),
       associatedData_(boundHeader(identity, keys, chunkSize)),
-      batches_(kBatchesInFlight),
-      firstThreaded_(std::numeric_limits<uint64_t>::max()) {
+      batches_(1) {
   checkKey(keys.sealingKey);
   unsigned char streamHeader[kStreamHeaderBytes];
   // Draws the stream's random nonce.
@@ -107,6 +101,7 @@ StrongDataWriter::StrongDataWriter(const StrongIdentity& identity, const StrongK
   std::string header = associatedData_;
   appendBytes(header, streamHeader, sizeof streamHeader);
   sink_(header);
+  if (sealing == Sealing::kOwnThread) startSealer();
 }
 
 StrongDataWriter::~StrongDataWriter() {
@@ -141,40 +136,30 @@ void StrongDataWriter::finish() {
 }
 
 StrongDataWriter::Batch& StrongDataWriter::batchNumber(uint64_t number) {
-  const std::size_t place =
-      number < firstThreaded_ ? 0 : (number - firstThreaded_) % kBatchesInFlight;
-  return *batches_[place];
+  return *batches_[number % batches_.size()];
 }
 
 StrongDataWriter::Batch& StrongDataWriter::fillingBatch() {
-  const std::size_t place =
-      queued_ < firstThreaded_ ? 0 : (queued_ - firstThreaded_) % kBatchesInFlight;
-  std::unique_ptr<Batch>& batch = batches_[place];
-  const std::size_t chunks = sealer_.joinable() ? kChunksPerBatch : 1;
-  if (!batch || batch->text.size() < chunks * chunkSize_) {
+  std::unique_ptr<Batch>& batch = batches_[queued_ % batches_.size()];
+  if (!batch) {
+    const std::size_t chunks = sealer_.joinable() ? kChunksPerBatch : 1;
     batch = std::make_unique<Batch>(chunks * chunkSize_, chunks * (chunkSize_ + kChunkOverhead));
   }
   return *batch;
 }
 
 void StrongDataWriter::startSealer() {
-  // The batch being queued, already in the ring's first place, is the thread's first.
-  firstThreaded_ = queued_;
+  batches_.resize(kBatchesInFlight);
   try {
     sealer_ = std::thread(&StrongDataWriter::sealQueuedBatches, this);
   } catch (const std::system_error&) {
     // No thread to be had: the caller's thread seals, more slowly, and the text is saved.
-    firstThreaded_ = std::numeric_limits<uint64_t>::max();
-    sealing_ = Sealing::kCallerThread;
+    batches_.resize(1);
   }
 }
 
 void StrongDataWriter::queueBatch(bool last) {
-  // Taken before a thread starts: with one, the place would be made larger and the text lost.
   Batch& batch = fillingBatch();
-  if (!last && sealing_ == Sealing::kOwnThread && !sealer_.joinable() && queued_ >= kChunksAtOnce) {
-    startSealer();
-  }
   batch.used = used_;
   batch.last = last;
   used_ = 0;
@@ -208,7 +193,7 @@ void StrongDataWriter::sinkSealedBatches(uint64_t count) {
 }
 
 void StrongDataWriter::sealQueuedBatches() {
-  for (uint64_t next = firstThreaded_;; ++next) {
+  for (uint64_t next = 0;; ++next) {
     {
       std::unique_lock<std::mutex> lock(mutex_);
       changed_.wait(lock, [&] { return queued_ > next || stopping_; });

@@ -69,20 +69,20 @@ StrongDataHeader readStrongDataHeader(std::string_view fileStart);
 
 // Where a StrongDataWriter seals its chunks.
 enum class Sealing {
-  // A text of more than thirteen chunks on a thread of the writer's own from its thirteenth
-  // chunk on, while the caller prepares the next text and the sink writes what was sealed
-  // before, so that a large save costs little more than its writing. Everything else at once
-  // on the caller's thread, as when no thread can be started.
-  kOwnThread,
-  // Always on the caller's thread.
+  // On the caller's thread, a chunk at a time in one chunk's memory.
   kCallerThread,
+  // On a thread of the writer's own, while the caller prepares the next text and the sink
+  // writes what was sealed before, so that a large text costs little more than its writing.
+  // For a small text the thread costs more than it saves. Sealing falls back to the caller's
+  // thread when no thread can be started.
+  kOwnThread,
 };
 
 // Seals an account text handed over in pieces and hands the file to `sink` in pieces: the
 // header at once, then the sealed chunks in order, a few at a time, the last at finish(). The
 // sink is only ever called on the caller's thread, from the constructor, write() and finish();
-// when it throws, the error leaves that call and the writer may only be destroyed. Holds up to
-// twelve chunks of text, in secret memory.
+// when it throws, the error leaves that call and the writer may only be destroyed. Holds one
+// chunk of text, or twelve when sealing on its own thread, in secret memory.
 class StrongDataWriter {
  public:
   using Sink = std::function<void(std::string_view)>;
@@ -90,7 +90,8 @@ class StrongDataWriter {
   // Throws std::overflow_error(msg::kValueTooLarge) for a name longer than kMaxStrongNameBytes
   // and std::invalid_argument for a chunk size outside the bounds above.
   StrongDataWriter(const StrongIdentity& identity, const StrongKeys& keys, Sink sink,
-                   uint32_t chunkSize = kStrongChunkBytes, Sealing sealing = Sealing::kOwnThread);
+                   uint32_t chunkSize = kStrongChunkBytes,
+                   Sealing sealing = Sealing::kCallerThread);
   // Stops the sealing thread, also when the text was not finished.
   ~StrongDataWriter();
   StrongDataWriter(const StrongDataWriter&) = delete;
@@ -102,7 +103,7 @@ class StrongDataWriter {
   void finish();
 
  private:
-  // Text of one chunk (sealed on the caller's thread) or a few (on the sealing thread), sealed
+  // Text of one chunk (on the caller's thread) or a few (on the sealing thread), sealed
   // together.
   struct Batch {
     Batch(std::size_t textSize, std::size_t sealedSize);
@@ -113,7 +114,7 @@ class StrongDataWriter {
     std::size_t sealedSize = 0;
   };
 
-  // The batch that write() fills, made (or made larger) before its first use.
+  // The batch that write() fills, made at its place's first use.
   Batch& fillingBatch();
   // Starts the sealing thread, or falls back to sealing on the caller's thread.
   void startSealer();
@@ -123,30 +124,26 @@ class StrongDataWriter {
   // Hands the sealed batches to the sink in order: each one sealed by now, waiting for more
   // until `count` have been handed over in all.
   void sinkSealedBatches(uint64_t count);
-  // The sealing thread: seals the queued batches in order from firstThreaded_ until the last
-  // or a stop.
+  // The sealing thread: seals the queued batches in order until the last or a stop.
   void sealQueuedBatches();
   void sealBatch(Batch& batch);
   Batch& batchNumber(uint64_t number);
 
   Sink sink_;
-  Sealing sealing_;
   uint32_t chunkSize_;
   SecretBytes state_;           // the stream's state: the sealing thread's once started
   std::string associatedData_;  // the header, for the first chunk; empty afterwards
-  // Batches sealed on the caller's thread take the first place one after the other; from
-  // firstThreaded_ on, batch number n is at (n - firstThreaded_) % size. The caller makes each
-  // place's batch before it first queues it there.
+  // A ring: batch number n is at n % size; one place when sealing on the caller's thread. The
+  // caller makes each place's batch before it first queues it.
   std::vector<std::unique_ptr<Batch>> batches_;
-  uint64_t firstThreaded_;  // the first batch of the sealing thread; set before it starts
-  std::size_t used_ = 0;    // text in the batch being filled, number queued_
-  uint64_t sunk_ = 0;       // batches handed to the sink; the caller's own
-  std::mutex mutex_;        // guards what follows
+  std::size_t used_ = 0;  // text in the batch being filled, number queued_
+  uint64_t sunk_ = 0;     // batches handed to the sink; the caller's own
+  std::mutex mutex_;      // guards what follows
   std::condition_variable changed_;
   uint64_t queued_ = 0;  // batches filled and queued for sealing
   uint64_t sealed_ = 0;  // batches sealed
   bool stopping_ = false;
-  std::thread sealer_;  // started after the chunks sealed at once, unless on the caller's thread
+  std::thread sealer_;  // not joinable when sealing on the caller's thread
 };
 
 // Hands over the next piece of a file in its argument, replacing what it held; false at the end.
