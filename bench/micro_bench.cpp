@@ -149,7 +149,7 @@ FilePieces piecesOf(const std::string& file) {
 }
 
 // The sealing of the benchmarks below: on the writer's own thread (argument 1, as the program
-// seals) or on the caller's (0).
+// seals a store this large) or on the caller's (0).
 Sealing sealingOf(const benchmark::State& state) {
   return state.range(0) ? Sealing::kOwnThread : Sealing::kCallerThread;
 }
