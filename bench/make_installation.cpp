@@ -1,14 +1,17 @@
 // make_installation FOLDER single NAME CREDENTIALS MODE
 // make_installation FOLDER admin USERS CREDENTIALS
 // Creates a benchmark installation in FOLDER (Config.ini and data/) directly through the
-// library. "single": root and the user NAME (password "benchpw1") holding CREDENTIALS
-// credentials in mode "simple" or "unencrypted". "admin": root, the administrator admin01
-// (password "adminpw1") and USERS users user0001... each holding CREDENTIALS credentials.
+// library, as the program creates accounts. "single": root and the user NAME (password
+// "benchpw1") holding CREDENTIALS credentials in mode "simple", "unencrypted" or "strong" (keys
+// derived at the program's own default cost, since logins measure that derivation). "admin":
+// root, the administrator admin01 (password "adminpw1") and USERS users user0001... each
+// holding CREDENTIALS credentials.
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,15 +29,29 @@ constexpr char kUserPassword[] = "benchpw1";
 constexpr char kAdminPassword[] = "adminpw1";
 constexpr char kRootPassword[] = "rootpw12";
 
+// Both files of `account`, written the way the program writes a new account's files.
 void writeAccount(UserFiles& files, const UserAccount& account) {
   files.keyCodeTable(account.name);
-  files.saveAccount(account, nullptr);
-  files.storePasswordFile(account.name, account.mode, account.password);
+  std::optional<StrongKeys> keys;
+  if (account.mode == Strong) keys = files.makeKeys(account.password);
+  files.writeNewAccount(account, keys ? &*keys : nullptr);
+  files.commitNewAccount(account.name);
+}
+
+// The mode named on the command line; false for a name that is no mode.
+bool modeNamed(const std::string& name, int32_t& mode) {
+  for (int32_t code : {Unencrypted, Simple, Strong}) {
+    if (name == kModeNames[code]) {
+      mode = code;
+      return true;
+    }
+  }
+  return false;
 }
 
 int usage() {
   std::fprintf(stderr,
-               "usage: make_installation FOLDER single NAME CREDENTIALS simple|unencrypted\n"
+               "usage: make_installation FOLDER single NAME CREDENTIALS simple|unencrypted|strong\n"
                "       make_installation FOLDER admin USERS CREDENTIALS\n");
   return 2;
 }
@@ -50,13 +67,11 @@ int run(int argc, char** argv) {
   if (::mkdir(files.dataPath.c_str(), 0700) != 0 && errno != EEXIST) return usage();
   std::vector<std::string> names{kRootName};
   writeAccount(files, makeAccount(kRootName, kRootPassword, Simple, SystemAdministrator));
-  if (kind == "single" && argc == 6) {
-    const std::string mode = argv[5];
-    if (mode != kSimpleModeName && mode != kUnencryptedModeName) return usage();
+  int32_t mode = Simple;
+  if (kind == "single" && argc == 6 && modeNamed(argv[5], mode)) {
     names.push_back(argv[3]);
-    writeAccount(files, bench::makeBenchAccount(argv[3], kUserPassword,
-                                                mode == kSimpleModeName ? Simple : Unencrypted,
-                                                User, std::stoi(argv[4])));
+    writeAccount(files,
+                 bench::makeBenchAccount(argv[3], kUserPassword, mode, User, std::stoi(argv[4])));
   } else if (kind == "admin") {
     names.push_back("admin01");
     writeAccount(files, makeAccount("admin01", kAdminPassword, Simple, Administrator));

@@ -3,7 +3,10 @@
 // strong: one key derivation (the cost of one password guess) and sealing and opening.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "bench/bench_data.h"
 #include "storage/account_text.h"
@@ -99,12 +102,36 @@ void BM_ReadAccountText(benchmark::State& state) {
 BENCHMARK(BM_ReadAccountText)->Unit(benchmark::kMillisecond);
 
 // One derivation at the parameters the program writes: what each login costs, and what each
-// guess costs someone who has the files.
+// guess costs someone who has the files. Figures are derivations (guesses) per second.
 void BM_DeriveKey(benchmark::State& state) {
   const Salt salt = randomSalt();
   for (auto _ : state) benchmark::DoNotOptimize(deriveKey("benchpw1", salt, kDefaultKdfParameters));
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
 }
-BENCHMARK(BM_DeriveKey)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeriveKey)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One derivation on every core at once (the argument: the cores), as someone guessing with this
+// machine would run them; they share the memory's bandwidth. Figures are guesses per second
+// for the whole machine.
+void BM_DeriveKeyEveryCore(benchmark::State& state) {
+  const auto cores = static_cast<unsigned>(state.range(0));
+  const Salt salt = randomSalt();
+  for (auto _ : state) {
+    std::vector<std::thread> guesses;
+    for (unsigned i = 0; i < cores; ++i) {
+      guesses.emplace_back([&salt] {
+        benchmark::DoNotOptimize(deriveKey("benchpw1", salt, kDefaultKdfParameters));
+      });
+    }
+    for (std::thread& guess : guesses) guess.join();
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * cores));
+}
+BENCHMARK(BM_DeriveKeyEveryCore)
+    ->ArgName("cores")
+    ->Arg(std::max(1u, std::thread::hardware_concurrency()))
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // Keys for the sealing benchmarks; derived quickly, since the derivation does not affect them.
 StrongKeys benchKeys() {
@@ -121,13 +148,25 @@ FilePieces piecesOf(const std::string& file) {
   };
 }
 
-// Figures are bytes of account text per second.
+// The sealing of the benchmarks below: on the writer's own thread (argument 1, as the program
+// seals a store this large) or on the caller's (0).
+Sealing sealingOf(const benchmark::State& state) {
+  return state.range(0) ? Sealing::kOwnThread : Sealing::kCallerThread;
+}
+
+// Ignores the sealed file.
+void dropPiece(std::string_view piece) {
+  benchmark::DoNotOptimize(piece.data());
+}
+
+// Figures are bytes of account text per second, in real time, since the sealing may run on a
+// thread of its own.
 void BM_SealStrongData(benchmark::State& state) {
   const StrongKeys keys = benchKeys();
   const std::string text = largeText();
   for (auto _ : state) {
-    StrongDataWriter writer({"bench01", User}, keys,
-                            [](std::string_view piece) { benchmark::DoNotOptimize(piece.data()); });
+    StrongDataWriter writer({"bench01", User}, keys, dropPiece, kStrongChunkBytes,
+                            sealingOf(state));
     for (std::size_t at = 0; at < text.size(); at += kAccountTextPiece) {
       writer.write(std::string_view(text).substr(at, kAccountTextPiece));
     }
@@ -135,7 +174,12 @@ void BM_SealStrongData(benchmark::State& state) {
   }
   setBytes(state, text.size());
 }
-BENCHMARK(BM_SealStrongData)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SealStrongData)
+    ->ArgName("ownThread")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_OpenStrongData(benchmark::State& state) {
   const StrongKeys keys = benchKeys();
@@ -158,8 +202,8 @@ void BM_SealAccount(benchmark::State& state) {
   std::size_t bytes = 0;
   for (auto _ : state) {
     bytes = 0;
-    StrongDataWriter writer({"bench01", User}, keys,
-                            [](std::string_view piece) { benchmark::DoNotOptimize(piece.data()); });
+    StrongDataWriter writer({"bench01", User}, keys, dropPiece, kStrongChunkBytes,
+                            sealingOf(state));
     writeAccountText(account, [&](std::string_view piece) {
       writer.write(piece);
       bytes += piece.size();
@@ -168,7 +212,12 @@ void BM_SealAccount(benchmark::State& state) {
   }
   setBytes(state, bytes);
 }
-BENCHMARK(BM_SealAccount)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SealAccount)
+    ->ArgName("ownThread")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // A load without the disk: the data file opened and read into an account piece by piece.
 void BM_OpenAccount(benchmark::State& state) {

@@ -2,16 +2,25 @@
 // it, and measures in the same run what the disk needs for the same bytes.
 //
 //   session_bench --program PATH --folder INSTALLATION --store LABEL --user NAME
-//                 --password PASSWORD --mode simple|unencrypted|admin --credentials N
+//                 --password PASSWORD --mode simple|unencrypted|strong|admin --credentials N
 //                 [--runs N] [--changes N] [--queries N] [--change-ratio-target X]
-//                 [--login-target-ms X] [--query-target-ms X] [--memory-ratio-target X]
+//                 [--login-target-ms X] [--login-overhead-target-ms X] [--query-target-ms X]
+//                 [--memory-ratio-target X]
 //
-// Each run starts the program in INSTALLATION, logs in (timed from the start to the first
-// prompt), makes --changes changes (addpassword, then delpassword, each followed by the disk
-// limit for the data file's bytes), asks each query --queries times, reads the program's peak
-// memory, ends the input and checks the exit. Prints one CSV row per figure on standard
-// output; exits non-zero only when the program misbehaves (no prompt, an error message, a bad
-// exit, a data file that differs after the changes were undone), never for a missed target.
+// Each run first starts the program once to read its baseline memory at the name prompt. Then
+// it starts the program in INSTALLATION, logs in (timed from the start to the first prompt) and
+// reads the memory left after login. In mode strong it also times, in this driver, the key
+// derivation that the store's password file asks for, as login runs it, just before and just
+// after the login: the login without it is what --login-overhead-target-ms bounds. It makes
+// --changes changes (addpassword, then delpassword, each followed by the disk limit for the
+// data file's bytes), asks each query --queries times, reads the program's peak memory, ends
+// the input and checks the exit. Prints one CSV row per figure on standard output; exits
+// non-zero only when the program misbehaves (no prompt, an error message, a bad exit, a data
+// file whose text differs after the changes were undone), never for a missed target.
+//
+// Memory targets bound the account text's size times --memory-ratio-target; in mode strong
+// the peak may add the derivation's memory and the baseline, and the memory after login the
+// baseline.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,20 +31,29 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "bench/bench_data.h"
+#include "model/messages.h"
+#include "platform/console.h"
 #include "platform/posix_file_system.h"
 #include "storage/file_io.h"
+#include "storage/strong_data_file.h"
+#include "storage/strong_keys.h"
+#include "storage/strong_password_file.h"
 #include "tests/e2e/run_program.h"
 
 namespace {
 
 namespace bench = vellumkeep::bench;
+using vellumkeep::StrongKeys;
+using vellumkeep::StrongPasswordFile;
 using Clock = std::chrono::steady_clock;
 constexpr int kPromptTimeoutMs = 120000;
+constexpr double kMebibyte = 1024.0 * 1024.0;
 
 double millisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -51,7 +69,8 @@ struct Options {
   int runs = 5;
   int changes = 4;
   int queries = 10;
-  double changeRatioTarget = 0, loginTargetMs = 0, queryTargetMs = 0, memoryRatioTarget = 0;
+  double changeRatioTarget = 0, loginTargetMs = 0, loginOverheadTargetMs = 0, queryTargetMs = 0,
+         memoryRatioTarget = 0;
 };
 
 Options parseOptions(int argc, char** argv) {
@@ -80,6 +99,7 @@ Options parseOptions(int argc, char** argv) {
   number("--queries", o.queries);
   number("--change-ratio-target", o.changeRatioTarget);
   number("--login-target-ms", o.loginTargetMs);
+  number("--login-overhead-target-ms", o.loginOverheadTargetMs);
   number("--query-target-ms", o.queryTargetMs);
   number("--memory-ratio-target", o.memoryRatioTarget);
   if (!values.empty()) fail("unknown option " + values.begin()->first);
@@ -180,20 +200,22 @@ class Session {
     seen_ = found + marker.size();
   }
 
-  // The program's peak resident memory so far, in bytes (VmHWM of its own address space).
-  // wait4's ru_maxrss would be no good here: Linux carries the resident size from before the
-  // exec into it, and that is a copy of this driver's memory, limit buffers included.
-  long peakMemory() const {
+  // A memory figure of the program's own address space, in bytes: `field` is "VmRSS" (resident
+  // now) or "VmHWM" (the peak so far). wait4's ru_maxrss would be no good for the peak: Linux
+  // carries the resident size from before the exec into it, and that is a copy of this
+  // driver's memory, limit buffers included.
+  double memory(const std::string& field) const {
     FILE* status = std::fopen(("/proc/" + std::to_string(program_.pid()) + "/status").c_str(), "r");
     if (!status) fail("cannot read the program's status");
+    const std::string format = field + ": %ld kB";
     char line[256];
     long kib = -1;
     while (std::fgets(line, sizeof line, status)) {
-      if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) break;
+      if (std::sscanf(line, format.c_str(), &kib) == 1) break;
     }
     std::fclose(status);
-    if (kib < 0) fail("no VmHWM in the program's status");
-    return kib * 1024;
+    if (kib < 0) fail("no " + field + " in the program's status");
+    return static_cast<double>(kib) * 1024;
   }
 
   // Ends the input and waits for the end; fails on a bad exit or an error message.
@@ -209,6 +231,36 @@ class Session {
   vellumkeep::RunningProgram program_;
   size_t seen_ = 0;  // output up to here has been waited for
 };
+
+// What the program needs before any account is loaded: its resident memory while it waits
+// at the name prompt, in bytes. The program is killed there.
+double baselineMemory(const Options& o) {
+  Session session(o.program, o.folder);
+  session.waitFor(vellumkeep::GbkConverter().convert(vellumkeep::msg::kLoginName));
+  return session.memory("VmRSS");
+}
+
+// ---- mode strong ----
+
+// The derivation that the store's password file asks for. Fails unless it is the program's
+// default: the figures are those of the program's logins only at the cost it writes.
+StrongPasswordFile readStoredDerivation(const std::string& passwordFile) {
+  const StrongPasswordFile stored = vellumkeep::readStrongPasswordFile(readWhole(passwordFile));
+  if (!(stored.params == vellumkeep::kDefaultKdfParameters)) {
+    fail("the store's key derivation is not the program's default");
+  }
+  return stored;
+}
+
+// Derives the keys of `password` as login does, into `keys`; returns the time it took, in ms.
+double timeDerivation(const std::string& password, const StrongPasswordFile& stored,
+                      std::optional<StrongKeys>& keys) {
+  const Clock::time_point start = Clock::now();
+  keys = vellumkeep::deriveStrongKeys(password, stored.salt, stored.params);
+  const double elapsed = millisecondsSince(start);
+  if (!vellumkeep::verifyPassword(*keys, stored)) fail("the password does not open the store");
+  return elapsed;
+}
 
 // ---- figures ----
 
@@ -240,7 +292,7 @@ void printRow(const Options& o, const std::string& figure, const char* unit, con
     if (ratioTarget) {
       std::snprintf(buffer, sizeof buffer, "<=%gx", target);
     } else {
-      std::snprintf(buffer, sizeof buffer, "<=%g %s", target, unit);
+      std::snprintf(buffer, sizeof buffer, "<=%.4g %s", target, unit);
     }
     targetText = buffer;
     verdict = (ratioTarget ? ratio : s.median) <= target ? "met" : "MISSED";
@@ -255,87 +307,174 @@ void printRow(const Options& o, const std::string& figure, const char* unit, con
   std::printf("%s,%s\n", targetText.c_str(), verdict.c_str());
 }
 
-int run(const Options& o) {
-  const std::string folder = o.folder + "/";
-  const std::string dataFolder = folder + "data/";
-  const std::string prompt = "System\\" + o.user + ">";
-  const std::string dataFile = dataFolder + o.user + ".usr";
-  const std::vector<std::string> loaded = filesToLoad(o, dataFolder);
+// ---- the runs ----
 
-  // The account text's size: the plain data file, or a quarter of the coded one.
-  double textBytes = 0;
-  for (const std::string& path : loaded) {
+// The installation as the runs see it.
+struct Store {
+  std::string dataFolder, dataFile, prompt;
+  std::vector<std::string> loaded;           // the files a login reads
+  std::optional<StrongPasswordFile> strong;  // mode strong: the stored derivation
+  std::optional<StrongKeys> keys;            // mode strong: the keys it gives
+  double textBytes = 0;                      // the account text's size
+  std::string textBefore;                    // the single user's text before the changes
+};
+
+// The text of the single user's data file: its bytes, or in mode strong the opened text (each
+// save seals with a fresh nonce, so only the text can be compared).
+std::string dataText(const Options& o, const Store& store) {
+  std::string file = readWhole(store.dataFile);
+  return store.keys ? vellumkeep::openStrongData(store.keys->sealingKey, o.user, file) : file;
+}
+
+// The size of the account texts a login reads: a plain data file, a quarter of a coded one,
+// the opened text of a sealed one.
+double accountTextBytes(const Options& o, const Store& store) {
+  if (store.keys) return static_cast<double>(dataText(o, store).size());
+  double bytes = 0;
+  for (const std::string& path : store.loaded) {
     if (path.size() < 4 || path.compare(path.size() - 4, 4, ".usr") != 0) continue;
     struct stat status {};
     ::stat(path.c_str(), &status);
-    textBytes += static_cast<double>(status.st_size) / (o.mode == "unencrypted" ? 1 : 4);
+    bytes += static_cast<double>(status.st_size) / (o.mode == "unencrypted" ? 1 : 4);
   }
+  return bytes;
+}
 
-  const int last = o.credentials - 1;
+Store openStore(const Options& o) {
+  Store store;
+  store.dataFolder = o.folder + "/data/";
+  store.dataFile = store.dataFolder + o.user + ".usr";
+  store.prompt = "System\\" + o.user + ">";
+  store.loaded = filesToLoad(o, store.dataFolder);
+  if (o.mode == "strong") {
+    store.strong = readStoredDerivation(store.dataFolder + o.user + ".usrpas");
+    timeDerivation(o.password, *store.strong, store.keys);
+  }
+  store.textBytes = accountTextBytes(o, store);
+  if (o.mode != "admin") store.textBefore = dataText(o, store);
+  return store;
+}
+
+struct Samples {
+  std::vector<double> readLimit, derivation, login, loginOverhead, writeLimit, add, remove;
+  std::map<std::string, std::vector<double>> queries;
+  std::vector<double> baseline, afterLogin, peak;  // memory, MiB
+};
+
+// Changes made and undone: each addpassword is followed by a delpassword of the same entry.
+void timeChanges(const Options& o, const Store& store, Session& session, Samples& samples) {
   const std::string newEntry = bench::benchGroupName(0) + " name999999@mail.com";
   const std::string addLine =
       "addpassword " + newEntry + " Xy7#kP2$mQ9! url www.site999999.com user u999999\n";
   const std::string deleteLine = "delpassword " + newEntry + "\ny\n";
+  for (int c = 0; c < o.changes && o.credentials > 0; ++c) {
+    for (const std::string* line : {&addLine, &deleteLine}) {
+      const Clock::time_point start = Clock::now();
+      session.send(*line);
+      session.waitFor(store.prompt);
+      (line == &addLine ? samples.add : samples.remove).push_back(millisecondsSince(start));
+      samples.writeLimit.push_back(measureWriteLimit(store.dataFolder, readWhole(store.dataFile)));
+    }
+  }
+}
+
+// The queries, each about the store's last credential.
+void timeQueries(const Options& o, const Store& store, Session& session, Samples& samples) {
+  const int last = o.credentials - 1;
   const std::string lastGroup = bench::benchGroupName(last / bench::kEntriesPerGroup);
   const std::string lastAccount = bench::benchEntryAccount(last);
   const std::vector<std::pair<std::string, std::string>> queries = {
       {"dir", "dir " + lastGroup + "\n"},
       {"seach", "seach " + lastAccount + "\n"},
       {"password", "password " + lastGroup + " " + lastAccount + "\n"}};
-
-  // Each addpassword is undone by its delpassword, so the data file must come back unchanged.
-  const std::string dataBefore = o.mode == "admin" ? std::string() : readWhole(dataFile);
-  std::vector<double> login, readLimit, add, remove, writeLimit, memory;
-  std::map<std::string, std::vector<double>> queryTimes;
-  for (int r = 0; r < o.runs; ++r) {
-    Clock::time_point start = Clock::now();
-    Session session(o.program, o.folder);
-    session.send(o.user + "\n" + o.password + "\n");
-    session.waitFor(prompt);
-    login.push_back(millisecondsSince(start));
-    for (int c = 0; c < o.changes && o.credentials > 0; ++c) {
-      start = Clock::now();
-      session.send(addLine);
-      session.waitFor(prompt);
-      add.push_back(millisecondsSince(start));
-      writeLimit.push_back(measureWriteLimit(dataFolder, readWhole(dataFile)));
-      start = Clock::now();
-      session.send(deleteLine);
-      session.waitFor(prompt);
-      remove.push_back(millisecondsSince(start));
-      writeLimit.push_back(measureWriteLimit(dataFolder, readWhole(dataFile)));
+  for (int q = 0; q < o.queries && o.credentials > 0; ++q) {
+    for (const auto& [name, line] : queries) {
+      const Clock::time_point start = Clock::now();
+      session.send(line);
+      session.waitFor(store.prompt);
+      samples.queries[name].push_back(millisecondsSince(start));
     }
-    for (int q = 0; q < o.queries && o.credentials > 0; ++q) {
-      for (const auto& [name, line] : queries) {
-        start = Clock::now();
-        session.send(line);
-        session.waitFor(prompt);
-        queryTimes[name].push_back(millisecondsSince(start));
-      }
-    }
-    memory.push_back(static_cast<double>(session.peakMemory()) / (1024 * 1024));
-    session.finish();
-    readLimit.push_back(measureReadLimit(loaded));
   }
-  ::unlink((dataFolder + "limit.usr").c_str());
-  if (o.mode != "admin" && readWhole(dataFile) != dataBefore) {
-    fail("the data file differs after every change was undone");
-  }
+}
 
-  const Summary reading = summarize(readLimit);
-  const Summary writing = summarize(writeLimit);
+// In mode strong, times one derivation as login runs it and keeps it with the samples.
+double sampleDerivation(const Options& o, Store& store, Samples& samples) {
+  if (!store.strong) return 0;
+  samples.derivation.push_back(timeDerivation(o.password, *store.strong, store.keys));
+  return samples.derivation.back();
+}
+
+void runOnce(const Options& o, Store& store, Samples& samples) {
+  samples.baseline.push_back(baselineMemory(o) / kMebibyte);
+  const double derivationBefore = sampleDerivation(o, store, samples);
+  const Clock::time_point start = Clock::now();
+  Session session(o.program, o.folder);
+  session.send(o.user + "\n" + o.password + "\n");
+  session.waitFor(store.prompt);
+  const double login = millisecondsSince(start);
+  samples.login.push_back(login);
+  samples.afterLogin.push_back(session.memory("VmRSS") / kMebibyte);
+  // The login's own derivation is taken as the mean of one just before and one just after it,
+  // while the program waits, so that a drift of the machine's speed does not count as login.
+  const double derivationAfter = sampleDerivation(o, store, samples);
+  if (store.strong)
+    samples.loginOverhead.push_back(login - (derivationBefore + derivationAfter) / 2);
+  timeChanges(o, store, session, samples);
+  timeQueries(o, store, session, samples);
+  samples.peak.push_back(session.memory("VmHWM") / kMebibyte);
+  session.finish();
+  samples.readLimit.push_back(measureReadLimit(store.loaded));
+}
+
+void printMemoryRows(const Options& o, const Store& store, const Samples& samples) {
+  const double text = store.textBytes / kMebibyte;
+  const Summary baseline = summarize(samples.baseline);
+  printRow(o, "memory before login", "MiB", baseline, 0, 0, false);
+  if (!store.strong) {
+    printRow(o, "memory after login", "MiB", summarize(samples.afterLogin), text, 0, false);
+    printRow(o, "peak memory", "MiB", summarize(samples.peak), text, o.memoryRatioTarget, true);
+    return;
+  }
+  // The derivation's memory is freed once login has it; the baseline is the program's own.
+  const double bound = o.memoryRatioTarget > 0 ? o.memoryRatioTarget * text + baseline.median : 0;
+  const double derivation = static_cast<double>(store.strong->params.memlimit) / kMebibyte;
+  printRow(o, "memory after login", "MiB", summarize(samples.afterLogin), text, bound, false);
+  printRow(o, "peak memory", "MiB", summarize(samples.peak), text,
+           bound > 0 ? bound + derivation : 0, false);
+}
+
+void printRows(const Options& o, const Store& store, const Samples& samples) {
+  const Summary reading = summarize(samples.readLimit);
+  const Summary writing = summarize(samples.writeLimit);
   printRow(o, "read limit", "ms", reading, 0, 0, false);
-  printRow(o, "login", "ms", summarize(login), reading.median, o.loginTargetMs, false);
-  if (!writeLimit.empty()) {
-    printRow(o, "write limit", "ms", writing, 0, 0, false);
-    printRow(o, "addpassword", "ms", summarize(add), writing.median, o.changeRatioTarget, true);
-    printRow(o, "delpassword", "ms", summarize(remove), writing.median, o.changeRatioTarget, true);
+  if (store.strong) printRow(o, "key derivation", "ms", summarize(samples.derivation), 0, 0, false);
+  printRow(o, "login", "ms", summarize(samples.login), reading.median, o.loginTargetMs, false);
+  if (store.strong) {
+    printRow(o, "login - derivation", "ms", summarize(samples.loginOverhead), 0,
+             o.loginOverheadTargetMs, false);
   }
-  for (const auto& [name, times] : queryTimes) {
+  if (!samples.writeLimit.empty()) {
+    printRow(o, "write limit", "ms", writing, 0, 0, false);
+    printRow(o, "addpassword", "ms", summarize(samples.add), writing.median, o.changeRatioTarget,
+             true);
+    printRow(o, "delpassword", "ms", summarize(samples.remove), writing.median, o.changeRatioTarget,
+             true);
+  }
+  for (const auto& [name, times] : samples.queries) {
     printRow(o, name, "ms", summarize(times), 0, o.queryTargetMs, false);
   }
-  printRow(o, "peak memory", "MiB", summarize(memory), textBytes / (1024 * 1024),
-           o.memoryRatioTarget, true);
+  printMemoryRows(o, store, samples);
+}
+
+int run(const Options& o) {
+  Store store = openStore(o);
+  Samples samples;
+  for (int r = 0; r < o.runs; ++r) runOnce(o, store, samples);
+  ::unlink((store.dataFolder + "limit.usr").c_str());
+  if (o.mode != "admin" && dataText(o, store) != store.textBefore) {
+    fail("the data file differs after every change was undone");
+  }
+  printRows(o, store, samples);
   return 0;
 }
 

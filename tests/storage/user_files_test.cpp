@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include "expect_error.h"
 #include "file_helpers.h"
+#include "memory_file_system.h"
 #include "model/messages.h"
+#include "platform/posix_file_system.h"
 #include "storage/account_text.h"
 #include "storage/file_io.h"
-#include "platform/posix_file_system.h"
 #include "temp_folder.h"
+#include "test_keys.h"
 
 namespace vellumkeep {
 namespace {
@@ -108,6 +111,66 @@ TEST_F(UserFilesTest, PairSaveFailureKeepsTheOldPair) {
   EXPECT_EQ(oldData, contentsOf(files_.dataFile("alice01")));
   EXPECT_EQ(oldPassword, contentsOf(files_.passwordFile("alice01")));
   EXPECT_FALSE(fileExists(files_.dataFile("alice01") + ".pending"));
+}
+
+UserAccount smallStrongAccount() {
+  UserAccount account = makeAccount("alice01", "alicepw1", Strong, User);
+  account.groups.push_back(Group{1, 1, "mail", {{"me@x.org", "pw1", "url x.org"}}});
+  account.groupCount = 1;
+  account.lastGroupId = 1;
+  return account;
+}
+
+// An account large enough to be sealed on a thread of the writer's own (15,000 credentials).
+UserAccount largeStrongAccount() {
+  UserAccount account = makeAccount("alice01", "alicepw1", Strong, User);
+  for (int group = 0; group < 150; ++group) {
+    Group added{group + 1, 100, "group" + std::to_string(group), {}};
+    for (int entry = 0; entry < 100; ++entry) {
+      const std::string number = std::to_string(group * 100 + entry);
+      added.entries.push_back({"name" + number + "@mail.com", "pw" + number, "url site" + number});
+    }
+    account.groups.push_back(std::move(added));
+  }
+  account.groupCount = 150;
+  account.lastGroupId = 150;
+  return account;
+}
+
+// A save of a large account that fails at any step of the disk, while the sealing thread is
+// still at work, is reported and leaves the old data file whole; without a failure the new
+// one opens to the account.
+TEST(UserFilesOnFaultyDisk, LargeStrongSaveFailingAtAnyStepKeepsTheOldFile) {
+  MemoryFileSystem fs;
+  UserFiles files(fs);
+  const StrongKeys keys = quickKeys("alicepw1");
+  const UserAccount old = smallStrongAccount();
+  const UserAccount large = largeStrongAccount();
+  files.saveAccount(old, &keys);
+  const std::size_t before = fs.steps();
+  files.saveAccount(large, &keys);
+  const std::size_t saveSteps = fs.steps() - before;
+  ASSERT_GT(saveSteps, 6u);  // the file is written in several pieces
+  UserAccount loaded;
+  files.loadAccountText(Strong, "alice01", &keys, loaded);
+  EXPECT_EQ(writeAccountText(large), writeAccountText(loaded));
+
+  for (std::size_t step = 1; step <= saveSteps; ++step) {
+    files.saveAccount(old, &keys);
+    fs.failAt(fs.steps() + step);
+    const std::string error =
+        errorText<std::runtime_error>([&] { files.saveAccount(large, &keys); });
+    fs.heal();
+    // The last steps (the rename's folder sync) come after the new file is in place.
+    files.loadAccountText(Strong, "alice01", &keys, loaded);
+    const std::string text = writeAccountText(loaded);
+    if (error == msg::kWriteFailed) {
+      EXPECT_EQ(writeAccountText(old), text) << step;
+    } else {
+      EXPECT_EQ("(no error)", error) << step;
+      EXPECT_EQ(writeAccountText(large), text) << step;
+    }
+  }
 }
 
 }  // namespace
