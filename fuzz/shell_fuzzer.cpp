@@ -23,11 +23,11 @@
 #include "platform/posix_file_system.h"
 #include "program_state.h"
 #include "shell/shell.h"
+#include "storage/account_storage.h"
 #include "storage/account_text.h"
 #include "storage/config_file.h"
 #include "storage/file_io.h"
 #include "storage/installation.h"
-#include "storage/account_storage.h"
 
 namespace {
 

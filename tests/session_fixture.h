@@ -15,9 +15,9 @@
 #include "program_state.h"
 #include "shell/login.h"
 #include "shell/shell.h"
+#include "storage/account_storage.h"
 #include "storage/file_io.h"
 #include "storage/installation.h"
-#include "storage/account_storage.h"
 #include "temp_folder.h"
 
 namespace vellumkeep {

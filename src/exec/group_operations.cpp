@@ -58,7 +58,8 @@ void addPasswordEntry(ProgramState& state, const CommandRow& row) {
   Arguments args = takeExactly(state, row, 5);
   const std::string& groupName = args.values[0];
   const std::string& account = args.values[1];
-  insertEntry(requireGroup(state, groupName), PasswordEntry{account, args.values[2], args.values[3]});
+  insertEntry(requireGroup(state, groupName),
+              PasswordEntry{account, args.values[2], args.values[3]});
   saveOrUndo(state, [&] { removeEntry(requireGroup(state, groupName), account); });
 }
 

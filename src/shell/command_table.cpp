@@ -17,15 +17,29 @@ constexpr int32_t kDataKeepers = User | SuperAdministrator;
 constexpr int32_t kUserManagers = SuperAdministrator | SystemAdministrator | Administrator;
 constexpr int32_t kAdminManagers = SuperAdministrator | SystemAdministrator;
 
+// What Tab offers after a command word, argument by argument.
+constexpr CompletedWords kGroupNames{CompletedWord::kGroup, CompletedWord::kGroup,
+                                     CompletedWord::kGroup};
+constexpr CompletedWords kAccountNames{CompletedWord::kAnyAccount, CompletedWord::kAnyAccount,
+                                       CompletedWord::kAnyAccount};
+constexpr CompletedWords kGroupThenAccount{CompletedWord::kGroup, CompletedWord::kGroupAccount};
+constexpr CompletedWords kGroupFirst{CompletedWord::kGroup};
+constexpr CompletedWords kNewUsersMode{CompletedWord::kNone, CompletedWord::kNone,
+                                       CompletedWord::kNewUserMode};
+constexpr CompletedWords kUserName{CompletedWord::kUser};
+constexpr CompletedWords kAdministratorName{CompletedWord::kAdministrator};
+constexpr CompletedWords kModeName{CompletedWord::kMode};
+constexpr CompletedWords kCommandWord{CompletedWord::kCommand};
+
 // DO NOT CHANGE the codes, masks and layouts of the first fifteen rows: they are the command
 // language that operators and their scripts know.
 constexpr CommandRow kRows[] = {
     {"dir", 0, kDataKeepers, ParseForm::kPlainWords, queryGroups, kGroupsLayout,
-     ResultView::kGroups, nullptr, nullptr, msg::kHelpDir},
+     ResultView::kGroups, nullptr, nullptr, msg::kHelpDir, kGroupNames},
     {"seach", 1, kDataKeepers, ParseForm::kPlainWords, searchEntries, kSearchLayout,
-     ResultView::kSearchHits, nullptr, nullptr, msg::kHelpSeach},
+     ResultView::kSearchHits, nullptr, nullptr, msg::kHelpSeach, kAccountNames},
     {"password", 2, kDataKeepers, ParseForm::kPlainWords, queryEntry, kEntryLayout,
-     ResultView::kEntry, nullptr, nullptr, msg::kHelpPassword},
+     ResultView::kEntry, nullptr, nullptr, msg::kHelpPassword, kGroupThenAccount},
     {"user", 3, kUserManagers, ParseForm::kNoArguments, queryUsers, kUsersLayout,
      ResultView::kUsers, nullptr, nullptr, msg::kHelpUser},
     {"mode", 4, kEveryRole, ParseForm::kPlainWords, queryModes, kModesLayout, ResultView::kModes,
@@ -33,25 +47,29 @@ constexpr CommandRow kRows[] = {
     {"addadmin", 5, kAdminManagers, ParseForm::kNewAccount, addAdmin, kAddAdminLayout,
      ResultView::kSuccess, nullptr, nullptr, msg::kHelpAddadmin},
     {"adduser", 6, kUserManagers, ParseForm::kNewAccountMode, addUser, kAddUserLayout,
-     ResultView::kSuccess, nullptr, nullptr, msg::kHelpAdduser},
+     ResultView::kSuccess, nullptr, nullptr, msg::kHelpAdduser, kNewUsersMode},
     {"adddir", 7, kDataKeepers, ParseForm::kNewGroup, addGroup, kAddGroupLayout,
      ResultView::kSuccess, nullptr, nullptr, msg::kHelpAdddir},
     {"addpassword", 8, kDataKeepers, ParseForm::kNewEntry, addPasswordEntry, kAddEntryLayout,
-     ResultView::kSuccess, nullptr, nullptr, msg::kHelpAddpassword},
+     ResultView::kSuccess, nullptr, nullptr, msg::kHelpAddpassword, kGroupFirst},
     {"deladmin", 9, kAdminManagers, ParseForm::kDeletion, deleteAccount, kDeleteAdminLayout,
-     ResultView::kSuccess, nullptr, msg::kConfirmDeleteAdmin, msg::kHelpDeladmin},
+     ResultView::kSuccess, nullptr, msg::kConfirmDeleteAdmin, msg::kHelpDeladmin,
+     kAdministratorName},
     {"deluser", 10, kUserManagers, ParseForm::kDeletion, deleteAccount, kDeleteUserLayout,
-     ResultView::kSuccess, msg::kWarnDeleteUser, msg::kConfirmDeleteUser, msg::kHelpDeluser},
+     ResultView::kSuccess, msg::kWarnDeleteUser, msg::kConfirmDeleteUser, msg::kHelpDeluser,
+     kUserName},
     {"deldir", 11, kDataKeepers, ParseForm::kDeletion, deleteGroup, kDeleteGroupLayout,
-     ResultView::kSuccess, msg::kWarnDeleteGroup, msg::kConfirmDeleteGroup, msg::kHelpDeldir},
+     ResultView::kSuccess, msg::kWarnDeleteGroup, msg::kConfirmDeleteGroup, msg::kHelpDeldir,
+     kGroupFirst},
     {"delpassword", 12, kDataKeepers, ParseForm::kDeletion, deletePasswordEntry, kDeleteEntryLayout,
-     ResultView::kSuccess, nullptr, msg::kConfirmDeleteEntry, msg::kHelpDelpassword},
+     ResultView::kSuccess, nullptr, msg::kConfirmDeleteEntry, msg::kHelpDelpassword,
+     kGroupThenAccount},
     {"setmode", 13, User, ParseForm::kTextWords, setMode, kOwnAccountLayout, ResultView::kSuccess,
-     nullptr, nullptr, msg::kHelpSetmode},
+     nullptr, nullptr, msg::kHelpSetmode, kModeName},
     {"setpassword", 14, kUserManagers, ParseForm::kNewPassword, setPassword, kOwnAccountLayout,
      ResultView::kSuccess, nullptr, nullptr, msg::kHelpSetpassword},
     {"help", 15, kEveryRole, ParseForm::kPlainWords, describeCommands, kHelpLayout,
-     ResultView::kHelp, nullptr, nullptr, msg::kHelpHelp},
+     ResultView::kHelp, nullptr, nullptr, msg::kHelpHelp, kCommandWord},
     {"exit", 16, kEveryRole, ParseForm::kEnd, endSession, kEndLayout, ResultView::kNothing, nullptr,
      nullptr, msg::kHelpExit},
     {"quit", 17, kEveryRole, ParseForm::kEnd, endSession, kEndLayout, ResultView::kNothing, nullptr,
@@ -59,7 +77,7 @@ constexpr CommandRow kRows[] = {
     {"genpassword", 18, kDataKeepers, ParseForm::kPlainWords, generatePassword,
      kGeneratedPasswordLayout, ResultView::kPassword, nullptr, nullptr, msg::kHelpGenpassword},
     {"copypassword", 19, kDataKeepers, ParseForm::kTextWords, copyPassword, kCopiedPasswordLayout,
-     ResultView::kCopied, nullptr, nullptr, msg::kHelpCopypassword},
+     ResultView::kCopied, nullptr, nullptr, msg::kHelpCopypassword, kGroupThenAccount},
 };
 
 static_assert(std::size(kRows) == kCommandCount, "kCommandCount counts the rows");

@@ -78,6 +78,26 @@ enum class ResultView {
 inline constexpr int32_t kEveryRole =
     SuperAdministrator | SystemAdministrator | Administrator | User;
 
+// What Tab offers for a command's argument.
+enum class CompletedWord {
+  kNone,
+  kCommand,        // command words the Operator may use
+  kGroup,          // the Operator's groups
+  kGroupAccount,   // the accounts of the group named by the first argument
+  kAnyAccount,     // the accounts of every group
+  kMode,           // the encryption modes
+  kNewUserMode,    // the modes a new user may start in
+  kUser,           // accounts of role User
+  kAdministrator,  // accounts of role Administrator
+};
+
+// What Tab offers for the first, the second, and every later argument.
+struct CompletedWords {
+  CompletedWord first = CompletedWord::kNone;
+  CompletedWord second = CompletedWord::kNone;
+  CompletedWord later = CompletedWord::kNone;
+};
+
 struct CommandRow {
   const char* word;
   CommandCode code;  // the row's index in the table
@@ -89,6 +109,7 @@ struct CommandRow {
   const char* warning;   // deletions: a line shown before the question, or null
   const char* question;  // deletions: the confirmation, or null
   msg::CommandHelp help;
+  CompletedWords completes = {};
 };
 
 // The rows, in the order of their codes.

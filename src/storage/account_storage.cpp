@@ -145,10 +145,11 @@ void saveNewAccount(ProgramState& state, std::string_view name) {
   OperatorKeyRestorer restorer(state);
   state.registry.copyAccountToScratch(name, state.scratchAccount);
   state.files.keyCodeTable(name);
+  const UserAccount& account = state.scratchAccount;
   std::optional<StrongKeys> keys;
-  if (state.scratchAccount.mode == Strong) keys = state.files.makeKeys(state.scratchAccount.password);
+  if (account.mode == Strong) keys = state.files.makeKeys(account.password);
   try {
-    state.files.writeNewAccount(state.scratchAccount, keys ? &*keys : nullptr);
+    state.files.writeNewAccount(account, keys ? &*keys : nullptr);
     writeUserList(state, state.registry.names);  // the account counts from here
   } catch (const std::runtime_error&) {
     state.files.discardNewAccount(name);

@@ -12,8 +12,8 @@
 
 #include "e2e/installation.h"
 #include "model/messages.h"
-#include "storage/strong_format.h"
 #include "program_arguments.h"
+#include "storage/strong_format.h"
 
 namespace vellumkeep {
 namespace {
@@ -228,7 +228,8 @@ TEST_F(ProgramStart, InitModeStrongSealsRootsFilesAndSetpasswordReplacesTheKeys)
   ASSERT_EQ(0, result.status) << result.err;
   EXPECT_TRUE(isStrongFile(installation_.read("data/root.usr")));
   EXPECT_TRUE(isStrongFile(installation_.read("data/root.usrpas")));
-  expectSuccesses("root", kRootPassword, {"setpassword rootpw9", "adduser alice01 alicepw1 strong"});
+  expectSuccesses("root", kRootPassword,
+                  {"setpassword rootpw9", "adduser alice01 alicepw1 strong"});
   EXPECT_EQ(texts_.refused(1), installation_.runAs("root", kRootPassword, {}).out);
   EXPECT_EQ(texts_.loggedIn("root"), installation_.runAs("root", "rootpw9", {}).out);
   EXPECT_TRUE(isStrongFile(installation_.read("data/alice01.usr")));
@@ -473,7 +474,8 @@ TEST_F(ProgramDamagedFiles, RootReachesTheShellAndCannotReplaceTheDamagedUser) {
   EXPECT_EQ(texts_.line(msg::kCorruptUserData) + texts_.shellError(msg::kNameTaken) +
                 texts_.shellError(msg::kNameTaken),
             result.err);
-  EXPECT_EQ(texts_.session("root", {texts_.userList({}), "", "", "\tunencrypted\n\tsimple\n\tstrong\n\n"}),
+  EXPECT_EQ(texts_.session("root",
+                           {texts_.userList({}), "", "", "\tunencrypted\n\tsimple\n\tstrong\n\n"}),
             result.out);
   // root's password file was not rewritten either.
   EXPECT_EQ(before, installation_.files());

@@ -512,7 +512,8 @@ TEST_F(BadInputFiles, RandomUserFiles) {
 // password, and a login of a strong user writes nothing.
 TEST_F(BadInputFiles, RandomStrongUserFiles) {
   expectSuccesses("root", kRootPassword, {"adduser erin001 erinpw01 strong"});
-  expectSuccesses("erin001", "erinpw01", {"adddir vault", "addpassword vault k1 keypw001 pin 4711"});
+  expectSuccesses("erin001", "erinpw01",
+                  {"adddir vault", "addpassword vault k1 keypw001 pin 4711"});
   for (const char* file : {"data/erin001.usr", "data/erin001.usrpas"}) {
     const std::string valid = installation_.read(file);
     for (int i = 0; i < kRandomFiles / 4; ++i) {

@@ -96,9 +96,9 @@ bool endsWith(const std::string& text, const std::string& end) {
 // The login passwords of the test's users.
 std::string passwordOf(const std::string& name) {
   const std::map<std::string, std::string> passwords = {
-      {"root", kRootPassword},   {"alice01", "alicepw1"}, {"carol01", "carolpw1"},
-      {"eve0001", "evepw001"},   {"fred001", "fredpw01"}, {"bob0001", "bobpw001"},
-      {"adm0001", "admpw001"},   {"dave001", "davepw01"}, {"adm0002", "admpw002"}};
+      {"root", kRootPassword}, {"alice01", "alicepw1"}, {"carol01", "carolpw1"},
+      {"eve0001", "evepw001"}, {"fred001", "fredpw01"}, {"bob0001", "bobpw001"},
+      {"adm0001", "admpw001"}, {"dave001", "davepw01"}, {"adm0002", "admpw002"}};
   return passwords.at(name);
 }
 
@@ -224,7 +224,8 @@ class FaultSteps : public ::testing::Test {
   std::size_t measure(const Change& change, Snapshot& after) {
     MemoryFileSystem fs(base_);
     std::size_t start = 0;
-    EXPECT_EQ("", runWith(fs, change, [&](std::size_t now) { start = now; }, nullptr));
+    EXPECT_EQ("", runWith(
+                      fs, change, [&](std::size_t now) { start = now; }, nullptr));
     const std::size_t steps = fs.steps() - start;
     after = fromFiles(fs);
     return steps;
@@ -254,8 +255,8 @@ TEST_F(FaultSteps, AFailedStepIsReportedAndChangesNothing) {
       ++faults;
       MemoryFileSystem fs(base_);
       Snapshot memory;
-      const std::string err =
-          runWith(fs, change, [&](std::size_t now) { fs.failAt(now + step); }, &memory);
+      const std::string err = runWith(
+          fs, change, [&](std::size_t now) { fs.failAt(now + step); }, &memory);
       const Snapshot files = fromFiles(fs);
       if (err.empty()) {
         EXPECT_EQ(after, files);  // a step whose failure leaves the change whole
@@ -281,7 +282,8 @@ TEST_F(FaultSteps, AKillAtAnyStepLeavesTheOldOrTheNewState) {
       SCOPED_TRACE("step " + std::to_string(step));
       ++kills;
       MemoryFileSystem fs(base_);
-      runWith(fs, change, [&](std::size_t now) { fs.failFrom(now + step); }, nullptr);
+      runWith(
+          fs, change, [&](std::size_t now) { fs.failFrom(now + step); }, nullptr);
       fs.loseUnsynced();
       const Snapshot files = fromFiles(fs);
       EXPECT_TRUE(files == before_ || files == after) << files;

@@ -67,8 +67,8 @@ TEST_F(InstallationTest, RecoverListsEveryWholeUserWithAValidName) {
     put("inst/data/" + std::string(name) + ".usrpas");
   }
   put("inst/data/carol01.usr");  // no password file: not a whole user
-  EXPECT_EQ(msg::kInitConfigExists,
-            errorText<std::runtime_error>([&] { recoverInstallation(fs_, kConfig, "inst/data/"); }));
+  EXPECT_EQ(msg::kInitConfigExists, errorText<std::runtime_error>(
+                                        [&] { recoverInstallation(fs_, kConfig, "inst/data/"); }));
   fs_.removeFile(kConfig);
   const std::vector<std::string> expected{"root", "alice01", "bob0001"};
   EXPECT_EQ(expected, recoverInstallation(fs_, kConfig, "inst/data/"));
