@@ -2,6 +2,9 @@
 
 #include <sodium.h>
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -148,10 +151,28 @@ StrongDataWriter::Batch& StrongDataWriter::fillingBatch() {
   return *batch;
 }
 
+namespace {
+
+// Keeps `thread` off the CPU the caller runs on, where the system has more than one: the
+// sealing only saves time when it runs beside the writing, and some schedulers (virtual
+// machines that pack their threads onto few CPUs) would otherwise run both on one. A hint only.
+void keepOffThisCpu(std::thread& thread) {
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  if (sched_getaffinity(0, sizeof allowed, &allowed) != 0 || CPU_COUNT(&allowed) < 2) return;
+  const int here = sched_getcpu();
+  if (here < 0) return;
+  CPU_CLR(here, &allowed);
+  pthread_setaffinity_np(thread.native_handle(), sizeof allowed, &allowed);
+}
+
+}  // namespace
+
 void StrongDataWriter::startSealer() {
   batches_.resize(kBatchesInFlight);
   try {
     sealer_ = std::thread(&StrongDataWriter::sealQueuedBatches, this);
+    keepOffThisCpu(sealer_);
   } catch (const std::system_error&) {
     // No thread to be had: the caller's thread seals, more slowly, and the text is saved.
     batches_.resize(1);
