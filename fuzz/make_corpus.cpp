@@ -137,6 +137,12 @@ void writeShellSeeds(SeedWriter& seeds) {
   seeds.write("shell", "user_modes",
               "2setmode unencrypted\nadddir plain\nsetmode simple\nsetmode other\nmode\n"
               "Dir\n\t dir\tmail\ndir a\\b\nseach a\\b\naddpassword a b\n");
+  seeds.write("shell", "strong_modes",
+              "2setmode strong\nadddir vault\naddpassword vault k1 keypw1 pin 4711\n"
+              "delpassword vault k1\ny\nsetmode simple\nsetmode strong\ndir\n");
+  seeds.write("shell", "strong_accounts",
+              "0adduser zed0001 zedpw001 strong\nuser\ndeluser zed0001\nY\n"
+              "adduser\nyan0001\nyanpw001\nstrong\n");
   seeds.write("shell", "bad_bytes", "2adddir \xd6\xd0\nadddir a\rb\ndeldir mail\n\0\nY\nadd"s);
 }
 

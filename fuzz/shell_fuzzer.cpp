@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -28,6 +29,8 @@
 #include "storage/config_file.h"
 #include "storage/file_io.h"
 #include "storage/installation.h"
+#include "storage/strong_keys.h"
+#include "storage/strong_password_file.h"
 
 namespace {
 
@@ -123,6 +126,8 @@ class ShellFixture {
     Console console(in, out, ConsoleEncoding::kUtf8, err, ConsoleEncoding::kUtf8);
     ProgramState state(console, fs_, configPath_);
     state.files.dataPath = dataPath_;
+    // setmode strong derives keys: at the cheapest cost, so that the inputs run fast.
+    state.files.kdfParameters = kMinimumKdfParameters;
     state.registry = login.registry;
     state.operatorName = login.name;
     state.files.keyCodeTable(login.name);
@@ -166,17 +171,23 @@ class ShellFixture {
     return {who.name, state.registry};
   }
 
-  // The account `name` as its files hold it, read as login reads it.
-  UserAccount loadFromFiles(const std::string& name) {
+  // The account `name` as its files hold it, read as login reads it; in mode strong opened
+  // with the keys of `password`, the password memory holds.
+  UserAccount loadFromFiles(const std::string& name, const std::string& password) {
     UserFiles& files = checker_;
     files.keyCodeTable(name);
     const PasswordRecord record = files.loadPasswordFile(name);
-    const std::string& password = record.password;
-    const int32_t mode = record.mode;
+    std::optional<StrongKeys> keys;
+    if (record.strong) {
+      keys = deriveStrongKeys(password, record.strong->salt, record.strong->params);
+      if (!verifyPassword(*keys, *record.strong)) fuzz::fail("the password does not open them");
+    } else if (record.password != password) {
+      fuzz::fail("data file and password file disagree");
+    }
     UserAccount account;
-    files.loadAccountText(mode, name, nullptr, account);
-    if (account.password != password) fuzz::fail("data file and password file disagree");
-    if (account.mode != mode) fuzz::fail("data file and password file give different modes");
+    files.loadAccountText(record.mode, name, keys ? &*keys : nullptr, account);
+    if (account.password != password) fuzz::fail("data file and memory disagree on the password");
+    if (account.mode != record.mode) fuzz::fail("data file and password file give different modes");
     return account;
   }
 
@@ -208,9 +219,11 @@ class ShellFixture {
   // id in memory only, so the stored last id may lag behind.
   void checkAccount(const UserAccount& memory, const AccountRegistry& before) {
     if (isUntouched(memory, before)) return;
+    // An administrator holds a user in mode strong as its identity only.
+    if (memory.mode == Strong && memory.password.empty()) return checkIdentity(memory);
     UserAccount stored;
     try {
-      stored = loadFromFiles(memory.name);
+      stored = loadFromFiles(memory.name, memory.password);
     } catch (const std::domain_error&) {
       fuzz::fail("the files of a loaded account do not load");
     }
@@ -219,6 +232,15 @@ class ShellFixture {
     expected.lastGroupId = stored.lastGroupId;
     if (writeAccountText(stored) != writeAccountText(expected)) {
       fuzz::fail("the files of an account differ from memory");
+    }
+  }
+
+  void checkIdentity(const UserAccount& memory) {
+    try {
+      const UserAccount stored = checker_.loadStrongIdentity(memory.name);
+      if (stored.role != memory.role) fuzz::fail("a strong user's files give another role");
+    } catch (const std::domain_error&) {
+      fuzz::fail("the files of a strong user do not load");
     }
   }
 
