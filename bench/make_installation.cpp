@@ -32,9 +32,7 @@ constexpr char kRootPassword[] = "rootpw12";
 // Both files of `account`, written the way the program writes a new account's files.
 void writeAccount(UserFiles& files, const UserAccount& account) {
   files.keyCodeTable(account.name);
-  std::optional<StrongKeys> keys;
-  if (account.mode == Strong) keys = files.makeKeys(account.password);
-  files.writeNewAccount(account, keys ? &*keys : nullptr);
+  files.writeNewAccount(account, keysOrNull(files.makeKeys(account)));
   files.commitNewAccount(account.name);
 }
 

@@ -185,7 +185,7 @@ class ShellFixture {
       fuzz::fail("data file and password file disagree");
     }
     UserAccount account;
-    files.loadAccountText(record.mode, name, keys ? &*keys : nullptr, account);
+    files.loadAccountText(record.mode, name, keysOrNull(keys), account);
     if (account.password != password) fuzz::fail("data file and memory disagree on the password");
     if (account.mode != record.mode) fuzz::fail("data file and password file give different modes");
     return account;

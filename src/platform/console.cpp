@@ -6,7 +6,7 @@
 #include <istream>
 #include <ostream>
 
-#include "platform/terminal.h"
+#include "platform/terminal_mode.h"
 
 namespace vellumkeep {
 
@@ -125,7 +125,7 @@ std::string Console::readSecretLine() {
     return editor_->readSecretLine(out.takePartialLine());
   }
   if (!inputIsTerminal_) return readLine();
-  EchoOff echoOff(STDIN_FILENO);
+  TerminalModeChange echoOff(STDIN_FILENO, TerminalModeKind::kNoEcho);
   std::string line;
   bool ok = static_cast<bool>(std::getline(in_, line));
   out.endLine();

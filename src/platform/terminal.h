@@ -1,5 +1,5 @@
 // What the process learns of its terminals: which streams are terminals, their code page,
-// the locale the line editor needs for it, and turning echo off while a password is typed.
+// and the locale the line editor needs for it.
 #pragma once
 
 #include <functional>
@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "platform/console.h"
-#include "platform/terminal_mode.h"
 
 namespace vellumkeep {
 
@@ -31,15 +30,5 @@ ConsoleEncoding terminalEncoding(const char* loadedCodeset, std::string_view loc
 // Sets the process's character type to a locale of the terminal's code page, so that the
 // line editor reads and shows its characters; false (nothing changed) when there is none.
 bool useLocaleOf(ConsoleEncoding encoding);
-
-// Turns echo off on a terminal for its lifetime, keeping what was typed ahead, and puts the
-// settings back also when a signal ends the program meanwhile. Does nothing elsewhere.
-class EchoOff {
- public:
-  explicit EchoOff(int fd) : change_(fd, TerminalModeKind::kNoEcho) {}
-
- private:
-  TerminalModeChange change_;
-};
 
 }  // namespace vellumkeep

@@ -54,7 +54,7 @@ bool loadOwnAccount(ProgramState& state, std::string_view name, std::string_view
   } else if (typed != record.password) {
     return false;
   }
-  state.files.loadAccountText(record.mode, name, keys ? &*keys : nullptr, state.scratchAccount);
+  state.files.loadAccountText(record.mode, name, keysOrNull(keys), state.scratchAccount);
   // Moved, not copied: a large store is then never held twice.
   state.registry.loadAccountFromScratch(std::move(state.scratchAccount));
   return true;
@@ -71,10 +71,6 @@ void loadOtherAccount(ProgramState& state, std::string_view name) {
     state.files.loadAccountText(record.mode, name, nullptr, state.scratchAccount);
   }
   state.registry.loadAccountFromScratch(std::move(state.scratchAccount));
-}
-
-const StrongKeys* operatorKeys(const ProgramState& state) {
-  return state.operatorKeys ? &*state.operatorKeys : nullptr;
 }
 
 void writeUserList(ProgramState& state, const std::vector<std::string>& names) {
@@ -122,7 +118,7 @@ void saveOperatorCredentials(ProgramState& state) {
 // The Operator's saves write the text straight from the registry's account: a copy into the
 // scratch account first would hold a large store twice and cost as much as the writing.
 void saveOperatorChange(ProgramState& state) {
-  state.files.saveAccount(state.operatorAccount(), operatorKeys(state));
+  state.files.saveAccount(state.operatorAccount(), keysOrNull(state.operatorKeys));
 }
 
 void saveOperatorAccount(ProgramState& state) {
@@ -131,9 +127,8 @@ void saveOperatorAccount(ProgramState& state) {
   const UserAccount& account = state.operatorAccount();
   // In mode strong every change of mode or password derives new keys with a new salt, so
   // that the old password opens nothing.
-  std::optional<StrongKeys> keys;
-  if (account.mode == Strong) keys = state.files.makeKeys(account.password);
-  state.files.saveAccountAndPassword(account, keys ? &*keys : nullptr);
+  std::optional<StrongKeys> keys = state.files.makeKeys(account);
+  state.files.saveAccountAndPassword(account, keysOrNull(keys));
   state.operatorKeys = std::move(keys);
 }
 
@@ -146,10 +141,9 @@ void saveNewAccount(ProgramState& state, std::string_view name) {
   state.registry.copyAccountToScratch(name, state.scratchAccount);
   state.files.keyCodeTable(name);
   const UserAccount& account = state.scratchAccount;
-  std::optional<StrongKeys> keys;
-  if (account.mode == Strong) keys = state.files.makeKeys(account.password);
+  const std::optional<StrongKeys> keys = state.files.makeKeys(account);
   try {
-    state.files.writeNewAccount(account, keys ? &*keys : nullptr);
+    state.files.writeNewAccount(account, keysOrNull(keys));
     writeUserList(state, state.registry.names);  // the account counts from here
   } catch (const std::runtime_error&) {
     state.files.discardNewAccount(name);

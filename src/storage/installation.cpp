@@ -1,7 +1,6 @@
 #include "storage/installation.h"
 
 #include <algorithm>
-#include <optional>
 #include <stdexcept>
 
 #include "model/account_registry.h"
@@ -88,10 +87,8 @@ void createInstallation(FileSystem& fs, const std::string& configPath,
   UserFiles files(fs);
   files.dataPath = dataFolder;
   files.keyCodeTable(kRootName);
-  std::optional<StrongKeys> keys;
-  if (mode == Strong) keys = files.makeKeys(rootPassword);
-  files.writeNewAccount(makeAccount(kRootName, rootPassword, mode, SystemAdministrator),
-                        keys ? &*keys : nullptr);
+  const UserAccount root = makeAccount(kRootName, rootPassword, mode, SystemAdministrator);
+  files.writeNewAccount(root, keysOrNull(files.makeKeys(root)));
   try {
     files.commitNewAccount(kRootName);
     writeConfig(fs, configPath, dataFolder, {kRootName});

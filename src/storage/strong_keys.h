@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "platform/secret_memory.h"
@@ -65,6 +66,11 @@ struct StrongKeys {
   SecretBytes sealingKey;
   Verifier verifier;
 };
+
+// The keys held, or null: for the calls that take keys only in mode strong.
+inline const StrongKeys* keysOrNull(const std::optional<StrongKeys>& keys) {
+  return keys ? &*keys : nullptr;
+}
 
 // deriveKey and both subkeys. Throws as deriveKey.
 StrongKeys deriveStrongKeys(std::string_view password, const Salt& salt,

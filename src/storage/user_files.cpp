@@ -30,17 +30,18 @@ std::string UserFiles::passwordFile(std::string_view name) const {
   return dataPath + std::string(name) + std::string(kPasswordExtension);
 }
 
+std::string UserFiles::codedPasswordFile(int32_t mode, std::string_view password) {
+  return addFiller(writePasswordHeader(codeTable_, mode, password), random_);
+}
+
 std::string UserFiles::passwordFileContents(const UserAccount& account, const StrongKeys* keys) {
-  if (account.mode == Strong) {
-    if (!keys) throw std::logic_error("mode strong needs the account's keys");
-    return writeStrongPasswordFile(passwordFileOf(*keys));
-  }
-  return addFiller(writePasswordHeader(codeTable_, account.mode, account.password), random_);
+  if (account.mode != Strong) return codedPasswordFile(account.mode, account.password);
+  if (!keys) throw std::logic_error("mode strong needs the account's keys");
+  return writeStrongPasswordFile(passwordFileOf(*keys));
 }
 
 void UserFiles::storePasswordFile(std::string_view name, int32_t mode, std::string_view password) {
-  writeFileAtomically(fs_, passwordFile(name),
-                      addFiller(writePasswordHeader(codeTable_, mode, password), random_));
+  writeFileAtomically(fs_, passwordFile(name), codedPasswordFile(mode, password));
 }
 
 PasswordRecord UserFiles::loadPasswordFile(std::string_view name) {
@@ -82,8 +83,9 @@ UserAccount UserFiles::loadStrongIdentity(std::string_view name) {
   return account;
 }
 
-StrongKeys UserFiles::makeKeys(std::string_view password) const {
-  return deriveStrongKeys(password, randomSalt(), kdfParameters);
+std::optional<StrongKeys> UserFiles::makeKeys(const UserAccount& account) const {
+  if (account.mode != Strong) return std::nullopt;
+  return deriveStrongKeys(account.password, randomSalt(), kdfParameters);
 }
 
 template <typename DataFile>

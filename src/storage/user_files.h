@@ -57,8 +57,9 @@ class UserFiles {
   // header: no key needed, and no password or credential read. Throws the corruption error.
   UserAccount loadStrongIdentity(std::string_view name);
 
-  // New keys for `password`, with a fresh salt: one key derivation.
-  StrongKeys makeKeys(std::string_view password) const;
+  // New keys for an account in mode strong, from its password with a fresh salt: one key
+  // derivation. None for the other modes, which need none.
+  std::optional<StrongKeys> makeKeys(const UserAccount& account) const;
 
   // Replaces the data file with `account` in the account's mode (mode strong sealed with
   // `keys`), piece by piece. On a failure (a coding error included) the old data file stays
@@ -94,6 +95,9 @@ class UserFiles {
   KdfParameters kdfParameters = kDefaultKdfParameters;
 
  private:
+  // The password file of modes unencrypted and simple: the coded header behind fresh filler.
+  std::string codedPasswordFile(int32_t mode, std::string_view password);
+  // The password file of `account` in its mode (mode strong from `keys`).
   std::string passwordFileContents(const UserAccount& account, const StrongKeys* keys);
   // Writes `account` in its mode to `data`, a piece at a time.
   template <typename DataFile>

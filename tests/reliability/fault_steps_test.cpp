@@ -121,7 +121,7 @@ Snapshot fromFiles(MemoryFileSystem& fs) {
         if (!verifyPassword(*keys, *record.strong)) throw std::domain_error("wrong password");
       }
       UserAccount account;
-      state.files.loadAccountText(record.mode, name, keys ? &*keys : nullptr, account);
+      state.files.loadAccountText(record.mode, name, keysOrNull(keys), account);
       snapshot.accounts[name] = describe(record.mode, account.password, account);
     } catch (const std::domain_error&) {
       snapshot.accounts[name] = "damaged";
