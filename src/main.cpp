@@ -1,6 +1,5 @@
 // The program's entry: reads its arguments, connects the console, checks for Config.ini, logs
 // in and runs the shell.
-#include <sodium.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -18,6 +17,7 @@
 #include "platform/console.h"
 #include "platform/instance_lock.h"
 #include "platform/posix_file_system.h"
+#include "platform/secret_memory.h"
 #include "platform/terminal.h"
 #include "platform/terminal_editor.h"
 #include "program_arguments.h"
@@ -76,8 +76,10 @@ int main(int argc, char** argv) {
     return answerStartRequest(console, parsed,
                               {"vellumkeep", msg::kProgramUsage, msg::kProgramHelp});
   }
-  if (sodium_init() < 0) {
-    console.err.text(msg::kRandomUnavailable).endLine();
+  try {
+    initializeSodium();
+  } catch (const std::runtime_error& error) {
+    console.err.text(error.what()).endLine();
     return kExitFailure;
   }
   PosixFileSystem fs;

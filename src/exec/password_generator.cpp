@@ -62,10 +62,6 @@ size_t generatedLength(std::string_view text) {
   return length;
 }
 
-void startSodium() {
-  if (sodium_init() < 0) throw std::runtime_error(msg::kRandomUnavailable);
-}
-
 uint32_t secureUniform(uint32_t bound) {
   return randombytes_uniform(bound);
 }

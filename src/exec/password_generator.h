@@ -32,10 +32,7 @@ bool holdsEveryKind(std::string_view password);
 // "密码长度应为8到64之间的数字!".
 size_t generatedLength(std::string_view text);
 
-// Starts libsodium once; throws "无法获取安全的随机数!" when it cannot start.
-void startSodium();
-
-// libsodium's uniform numbers; startSodium must have succeeded.
+// libsodium's uniform numbers; initializeSodium must have succeeded.
 uint32_t secureUniform(uint32_t bound);
 
 }  // namespace vellumkeep

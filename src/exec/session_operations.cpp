@@ -5,6 +5,7 @@
 #include "exec/executor.h"
 #include "exec/password_generator.h"
 #include "model/messages.h"
+#include "platform/secret_memory.h"
 
 namespace vellumkeep {
 
@@ -36,7 +37,7 @@ void generatePassword(ProgramState& state, const CommandRow& row) {
   pushResultMarker(state, row.layout);
   if (args.count > 2) throw std::runtime_error(msg::kBadArguments);
   size_t length = args.count == 2 ? generatedLength(args.values[0]) : kDefaultGeneratedLength;
-  startSodium();
+  initializeSodium();
   pushRow(state, drawPassword(length, secureUniform));
 }
 

@@ -26,7 +26,6 @@ inline constexpr char kStackError[] = "数据栈错误!";
 inline constexpr char kIllegalOperation[] = "非法操作!";
 inline constexpr char kDirectoryError[] = "目录错误!";
 inline constexpr char kBadGeneratedLength[] = "密码长度应为8到64之间的数字!";
-inline constexpr char kRandomUnavailable[] = "无法获取安全的随机数!";
 
 // Password store.
 inline constexpr char kGroupMissing[] = "分组不存在!";

@@ -9,6 +9,7 @@
 #include "expect_error.h"
 #include "model/charsets.h"
 #include "model/messages.h"
+#include "platform/secret_memory.h"
 
 namespace vellumkeep {
 namespace {
@@ -64,7 +65,7 @@ TEST(PasswordGenerator, EveryTextByteCanBeDrawn) {
 }
 
 TEST(PasswordGenerator, SecureDrawsHoldEveryKindInTheirLength) {
-  startSodium();
+  initializeSodium();
   for (size_t length :
        {kShortestGeneratedLength, kDefaultGeneratedLength, kLongestGeneratedLength}) {
     for (int i = 0; i < 50; ++i) {
