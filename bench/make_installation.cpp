@@ -31,20 +31,15 @@ constexpr char kRootPassword[] = "rootpw12";
 
 // Both files of `account`, written the way the program writes a new account's files.
 void writeAccount(UserFiles& files, const UserAccount& account) {
-  files.keyCodeTable(account.name);
-  files.writeNewAccount(account, keysOrNull(files.makeKeys(account)));
+  files.writeNewAccount(account, files.makeKeys(account));
   files.commitNewAccount(account.name);
 }
 
 // The mode named on the command line; false for a name that is no mode.
 bool modeNamed(const std::string& name, int32_t& mode) {
-  for (int32_t code : {Unencrypted, Simple, Strong}) {
-    if (name == kModeNames[code]) {
-      mode = code;
-      return true;
-    }
-  }
-  return false;
+  const ModeRow* row = findMode(name);
+  if (row) mode = row->code;
+  return row != nullptr;
 }
 
 int usage() {

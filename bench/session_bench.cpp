@@ -44,7 +44,7 @@
 #include "storage/strong_data_file.h"
 #include "storage/strong_keys.h"
 #include "storage/strong_password_file.h"
-#include "tests/e2e/run_program.h"
+#include "support/run_program.h"
 
 namespace {
 

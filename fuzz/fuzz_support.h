@@ -1,5 +1,6 @@
 // What the fuzz targets share: the input as text, the split of an input into a user name and
-// the bytes to read, and the two outcomes of a check (an expected error, or a finding).
+// the bytes to read, the keys of the strong files, and the two outcomes of a check (an expected
+// error, or a finding).
 #pragma once
 
 #include <algorithm>
@@ -13,7 +14,16 @@
 #include <string_view>
 #include <vector>
 
+#include "support/test_keys.h"
+
 namespace vellumkeep::fuzz {
+
+// The user whose files the strong file target opens, and the fixed keys with which its inputs
+// and seeds were sealed.
+inline constexpr char kStrongFuzzName[] = "alice01";
+inline StrongKeys strongFuzzKeys() {
+  return quickKeys("alicepw1", 0xA0);
+}
 
 inline std::string_view asText(const uint8_t* data, size_t size) {
   return size == 0 ? std::string_view()

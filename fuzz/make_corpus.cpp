@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_support.h"
 #include "model/user_account.h"
 #include "storage/account_text.h"
 #include "storage/code_table.h"
@@ -16,7 +17,6 @@
 #include "storage/password_file.h"
 #include "storage/strong_data_file.h"
 #include "storage/strong_password_file.h"
-#include "strong_fuzz_keys.h"
 
 namespace {
 

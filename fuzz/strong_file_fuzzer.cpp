@@ -15,7 +15,6 @@
 #include "model/user_account.h"
 #include "storage/strong_data_file.h"
 #include "storage/strong_password_file.h"
-#include "strong_fuzz_keys.h"
 
 namespace {
 

@@ -61,7 +61,8 @@ int initialize(Console& console, FileSystem& fs, const InitOptions& options) {
       normalizeDataFolder(options.folder.empty() ? kDefaultDataFolder : options.folder);
   try {
     if (options.recover) return recover(console, fs, folder);
-    return install(console, fs, folder, options.mode == kStrongModeName ? Strong : Simple);
+    const ModeRow* mode = findNewAccountMode(options.mode);
+    return install(console, fs, folder, mode ? mode->code : Simple);
   } catch (const InputExhausted&) {
     console.err.text(msg::kInitInputEnded).endLine();
   } catch (const InputCancelled& cancelled) {

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "exec/program_state.h"
 #include "model/messages.h"
 #include "platform/clipboard.h"
 #include "platform/console.h"
@@ -21,11 +22,9 @@
 #include "platform/terminal.h"
 #include "platform/terminal_editor.h"
 #include "program_arguments.h"
-#include "program_state.h"
 #include "shell/completion.h"
 #include "shell/login.h"
 #include "shell/shell.h"
-#include "storage/account_storage.h"
 
 #ifdef VELLUMKEEP_TEST_TIMEOUTS
 #include <cstdlib>
@@ -110,7 +109,7 @@ int main(int argc, char** argv) {
       editor->setCompleter(
           [&state](std::string_view before) { return completeWord(state, before); });
     }
-    startUp(state);
+    state.store.startUp(state.registry);
     login(state);
     if (editor) editor->keys().setIdleLimit(limits.idleLock);
     runShell(state);

@@ -45,7 +45,7 @@ bool readMode(const std::vector<std::string>& args, size_t& i, ParsedArguments& 
   } else {
     value = arg.substr(std::string_view("--mode=").size());
   }
-  if (value != kSimpleModeName && value != kStrongModeName) {
+  if (!findNewAccountMode(value)) {
     parsed = refusal(msg::kArgumentBadMode, value);
     return false;
   }

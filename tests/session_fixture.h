@@ -1,23 +1,20 @@
-// A whole program state on string streams, for tests that run command lines in-process.
+// A whole program state on string streams, for tests that run command lines in-process: on a
+// file system in memory, or (RealDiskSessionTest) in a temporary folder on the real disk.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "file_helpers.h"
 #include "model/messages.h"
-#include "platform/console.h"
-#include "program_state.h"
+#include "platform/posix_file_system.h"
 #include "shell/login.h"
 #include "shell/shell.h"
-#include "storage/account_storage.h"
 #include "storage/file_io.h"
 #include "storage/installation.h"
+#include "support/memory_file_system.h"
+#include "support/program_run.h"
 #include "temp_folder.h"
 
 namespace vellumkeep {
@@ -29,20 +26,22 @@ struct SessionOutput {
 
 class SessionTest : public ::testing::Test {
  protected:
-  SessionTest()
-      : console_(in_, out_, ConsoleEncoding::kUtf8, err_, ConsoleEncoding::kUtf8),
-        state_(std::in_place, console_, fs_, folder_.path() + "Config.ini") {
-    state().files.dataPath = folder_.path() + "data/";
-    // Cheap key derivations in mode strong; the program's own cost is a benchmark's business.
-    state().files.kdfParameters = kMinimumKdfParameters;
-    std::filesystem::create_directory(state().files.dataPath);
+  explicit SessionTest(bool realDisk = false)
+      : root_(realDisk ? realFolder_.path() : ""),
+        fs_(realDisk ? static_cast<FileSystem&>(posix_) : memory_),
+        run_(fs_, root_ + "Config.ini") {
+    state().store.files().dataPath = root_ + "data/";
+    fs_.makeFolder(state().store.files().dataPath);
   }
+
+  ProgramState& state() { return run_.state(); }
+  const ProgramState& state() const { return run_.state(); }
+  UserFiles& files() { return state().store.files(); }
 
   // Registers an account in memory and makes it the Operator.
   UserAccount& logIn(const std::string& name, int32_t role) {
     state().registry.registerAccount(makeAccount(name, "secret1", Simple, role));
     state().operatorName = name;
-    state().files.keyCodeTable(name);
     return state().operatorAccount();
   }
 
@@ -52,12 +51,7 @@ class SessionTest : public ::testing::Test {
   static std::string failure(const char* message) { return std::string(message) + "\n\n"; }
 
   // Gives the console `input` to read and forgets what it wrote so far.
-  void feed(const std::string& input) {
-    in_.clear();
-    in_.str(input);
-    out_.str("");
-    err_.str("");
-  }
+  void feed(const std::string& input) { run_.feed(input); }
 
   // Replaces the argument stack with `words`, each tagged 1.
   void setArguments(const std::vector<std::string>& words) {
@@ -75,11 +69,10 @@ class SessionTest : public ::testing::Test {
   // Runs the shell on `input` (lines with their line ends) until it is exhausted, and
   // returns what was written after the about block, prompts included.
   SessionOutput session(const std::string& input) {
-    feed(input);
-    runShell(state());
-    std::string out = out_.str();
+    run_.shell(input);
+    std::string out = run_.out();
     out.erase(0, out.find("System\\"));
-    return {out, err_.str()};
+    return {out, run_.err()};
   }
 
   // Runs one command line (answers to its questions follow) and returns its output
@@ -93,49 +86,59 @@ class SessionTest : public ::testing::Test {
     return result;
   }
 
-  TempFolder folder_;
-  PosixFileSystem fs_;
-  std::istringstream in_;
-  std::ostringstream out_;
-  std::ostringstream err_;
-  Console console_;
-  ProgramState& state() { return *state_; }
-  const ProgramState& state() const { return *state_; }
+  // The contents of a file (empty when it cannot be read), and whether it exists.
+  std::string contents(const std::string& path) {
+    std::string text;
+    EXPECT_TRUE(readFile(fs_, path, text)) << path;
+    return text;
+  }
+  std::string fileOf(const std::string& name, const std::string& extension) {
+    return contents(files().dataPath + name + extension);
+  }
+  bool exists(const std::string& name, const std::string& extension) {
+    return fs_.exists(files().dataPath + name + extension);
+  }
 
-  std::optional<ProgramState> state_;
+ private:
+  TempFolder realFolder_;  // used on the real disk only
+  std::string root_;       // the folder of Config.ini
+
+ protected:
+  MemoryFileSystem memory_;
+  PosixFileSystem posix_;
+  FileSystem& fs_;
+  ProgramRun run_;
+};
+
+// For the cases only a real disk has: links, FIFOs and the like.
+class RealDiskSessionTest : public SessionTest {
+ protected:
+  RealDiskSessionTest() : SessionTest(true) {}
 };
 
 // A session on a real installation: root's files and Config.ini in the test's folder.
-class InstalledSessionTest : public SessionTest {
+template <typename Base>
+class InstalledSessionOn : public Base {
  protected:
   static constexpr char kRootPassword[] = "rootpw1";
 
-  InstalledSessionTest() {
-    createInstallation(fs_, state().configPath, state().files.dataPath, kRootPassword, Simple);
-    startUp(state());
+  InstalledSessionOn() {
+    createInstallation(this->fs_, this->state().store.configPath(), this->files().dataPath,
+                       kRootPassword, Simple);
+    this->run_.startUp();
   }
 
   // Runs login on `input` (name and password lines) and returns what it wrote.
   SessionOutput logInWith(const std::string& input) {
-    feed(input);
-    login(state());
-    return {out_.str(), err_.str()};
+    this->run_.login(input);
+    return {this->run_.out(), this->run_.err()};
   }
 
   // Starts over as a new process would: a fresh state reading the same installation.
-  void restart() {
-    state_.emplace(console_, fs_, folder_.path() + "Config.ini");
-    state().files.kdfParameters = kMinimumKdfParameters;
-    startUp(state());
-  }
-
-  std::string fileOf(const std::string& name, const std::string& extension) const {
-    return contentsOf(state().files.dataPath + name + extension);
-  }
-
-  bool exists(const std::string& name, const std::string& extension) const {
-    return fileExists(state().files.dataPath + name + extension);
-  }
+  void restart() { this->run_.restart(); }
 };
+
+using InstalledSessionTest = InstalledSessionOn<SessionTest>;
+using InstalledRealDiskSessionTest = InstalledSessionOn<RealDiskSessionTest>;
 
 }  // namespace vellumkeep

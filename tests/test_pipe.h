@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "e2e/run_program.h"
+#include "support/run_program.h"
 
 namespace vellumkeep {
 

@@ -4,15 +4,14 @@
 #include <stdexcept>
 #include <vector>
 
+#include "commands/command_table.h"
 #include "display/help_view.h"
 #include "model/messages.h"
-#include "shell/command_table.h"
 
 namespace vellumkeep {
 
 namespace {
 
-constexpr int kRuleWidth = 79;
 constexpr size_t kUserColumnWidth = 25;
 constexpr size_t kUsersPerRow = 3;
 
@@ -102,7 +101,7 @@ void printUsers(ProgramState& state) {
   ConsoleWriter& out = state.console.out;
   out.endLine();
   out.text(msg::kUserListHeading).endLine().endLine();
-  out.data(std::string(kRuleWidth, '-')).flush();
+  out.data(std::string(kScreenWidth, '-')).flush();
   for (size_t i = 0; i < listing.rows.size(); ++i) {
     if (i % kUsersPerRow == 0) out.endLine();
     const std::string& name = listing.rows[i];
@@ -176,7 +175,22 @@ void showView(ProgramState& state, ResultView view) {
   }
 }
 
+// One line of the login banner: `text` between two bars, `indent` columns from the first.
+void printBannerLine(ConsoleWriter& out, size_t indent, const char* text) {
+  const size_t padding = kScreenWidth - 2 - indent - displayWidth(text);
+  out.data("|" + std::string(indent, ' ')).text(text).data(std::string(padding, ' ') + "|");
+  out.endLine();
+}
+
 }  // namespace
+
+void printLoginBanner(ConsoleWriter& out) {
+  const std::string rule(kScreenWidth, '-');
+  out.data(rule).endLine();
+  printBannerLine(out, 27, msg::kWelcome);
+  printBannerLine(out, 29, msg::kWebAddress);
+  out.data(rule).endLine();
+}
 
 void showPrompt(ProgramState& state) {
   state.console.out.data("System\\").data(state.operatorName).data(">").flush();

@@ -1,9 +1,18 @@
-// The shell's output side: the prompt, and the result of each successful command.
+// The shell's output side: the login banner, the prompt, and the result of each successful
+// command.
 #pragma once
 
-#include "program_state.h"
+#include <cstddef>
+
+#include "exec/program_state.h"
 
 namespace vellumkeep {
+
+// The width of the rules and the banner, in columns.
+inline constexpr size_t kScreenWidth = 79;
+
+// The four-line banner before the login questions.
+void printLoginBanner(ConsoleWriter& out);
 
 // Writes "System\<Operator>>" and resets the per-line state: both stacks emptied and the
 // error states of the console input and the CommandStream cleared.

@@ -19,24 +19,20 @@ std::string usageOf(const CommandRow& row) {
   return usage;
 }
 
-// The questions the parser asks for the row's form, in the order it asks them.
+// The questions the row asks, in the order it asks them: its confirmation, or what it asks when
+// no word is typed.
 std::vector<const char*> questionsOf(const CommandRow& row) {
-  switch (row.form) {
-    case ParseForm::kNewAccount:
-      return {msg::kAskUserName, msg::kAskPassword};
-    case ParseForm::kNewAccountMode:
-      return {msg::kAskUserName, msg::kAskPassword, msg::kAskMode};
-    case ParseForm::kNewGroup:
-      return {msg::kAskGroup};
-    case ParseForm::kNewEntry:
-      return {msg::kAskTargetGroup, msg::kAskUserName, msg::kAskPassword,
-              msg::kAskMoreInfo,    msg::kAskInfoType, msg::kAskInfoContent};
-    case ParseForm::kDeletion:
-      if (row.warning) return {row.warning, row.question};
-      return {row.question};
-    default:
-      return {};
+  const Dialogue& dialogue = row.dialogue;
+  std::vector<const char*> questions;
+  if (dialogue.confirmation) {
+    if (dialogue.warning) questions.push_back(dialogue.warning);
+    questions.push_back(dialogue.confirmation);
+    return questions;
   }
+  for (const char* question : dialogue.questions) {
+    if (question) questions.push_back(question);
+  }
+  return questions;
 }
 
 // The prompts end in a blank where the answer follows; a list shows them without it.
@@ -48,8 +44,7 @@ std::string_view withoutTrailingBlanks(std::string_view text) {
 void printQuestions(ConsoleWriter& out, const CommandRow& row) {
   std::vector<const char*> questions = questionsOf(row);
   if (questions.empty()) return;
-  out.text(row.form == ParseForm::kDeletion ? msg::kHelpConfirmLabel : msg::kHelpAskedLabel)
-      .endLine();
+  out.text(row.dialogue.confirmation ? msg::kHelpConfirmLabel : msg::kHelpAskedLabel).endLine();
   for (const char* question : questions) {
     out.data(std::string(kIndent, ' ')).text(withoutTrailingBlanks(question)).endLine();
   }

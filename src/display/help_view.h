@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "commands/command_table.h"
 #include "platform/console.h"
-#include "shell/command_table.h"
 
 namespace vellumkeep {
 

@@ -5,10 +5,9 @@
 #include <stdexcept>
 #include <utility>
 
-#include "exec/executor.h"
+#include "exec/operation_steps.h"
 #include "model/messages.h"
 #include "model/name_rules.h"
-#include "storage/account_storage.h"
 
 namespace vellumkeep {
 
@@ -19,7 +18,7 @@ namespace {
 // data, which a new account must never overwrite.
 void refuseTakenName(ProgramState& state, const std::string& name) {
   if (state.registry.isNameTaken(name) || name == kSystemName || name == kRootName ||
-      hasAccountFiles(state, name)) {
+      state.store.hasFiles(name)) {
     throw std::runtime_error(msg::kNameTaken);
   }
 }
@@ -30,7 +29,7 @@ void createAccount(ProgramState& state, const std::string& name, const std::stri
                    int32_t mode, int32_t role) {
   state.registry.registerAccount(makeAccount(name, password, mode, role));
   try {
-    saveNewAccount(state, name);
+    state.store.addAccountFiles(state.registry, name);
   } catch (const std::runtime_error&) {
     state.registry.removeAccount(name);
     throw;
@@ -43,7 +42,7 @@ template <typename T>
 void changeOwnAccount(ProgramState& state, T UserAccount::*field, T value) {
   T old = std::exchange(state.operatorAccount().*field, std::move(value));
   try {
-    saveOperatorAccount(state);
+    state.store.saveBothFiles(state.operatorAccount());
   } catch (const std::runtime_error&) {
     state.operatorAccount().*field = std::move(old);
     throw;
@@ -51,62 +50,58 @@ void changeOwnAccount(ProgramState& state, T UserAccount::*field, T value) {
 }
 
 // The argument of setmode and setpassword.
-std::string takeOwnAccountArgument(ProgramState& state, const CommandRow& row) {
+std::string takeOwnAccountArgument(ProgramState& state, LayoutCode layout) {
   Arguments args = takeArguments(state);
   if (args.count != 2) throw std::runtime_error(msg::kBadArguments);
-  pushResultMarker(state, row.layout);
+  pushResultMarker(state, layout);
   return args.values[0];
 }
 
 }  // namespace
 
-void addAdmin(ProgramState& state, const CommandRow& row) {
+void addAdmin(ProgramState& state, LayoutCode layout) {
   Arguments args = takeArguments(state);
   if (args.count != 3) throw std::runtime_error(msg::kMissingArgument);
-  pushResultMarker(state, row.layout);
+  pushResultMarker(state, layout);
   checkUserName(args.values[0]);
   checkPassword(args.values[1]);
   refuseTakenName(state, args.values[0]);
   createAccount(state, args.values[0], args.values[1], Simple, Administrator);
 }
 
-void addUser(ProgramState& state, const CommandRow& row) {
+void addUser(ProgramState& state, LayoutCode layout) {
   Arguments args = takeArguments(state);
-  pushResultMarker(state, row.layout);
+  pushResultMarker(state, layout);
   if (args.count != 4) throw std::runtime_error(msg::kBadArguments);
   checkUserName(args.values[0]);
   checkPassword(args.values[1]);
-  // New users start coded or sealed, never plain; setmode changes that later.
-  const std::string& modeName = args.values[2];
-  if (modeName != kSimpleModeName && modeName != kStrongModeName) {
-    throw std::runtime_error(msg::kUnknownAddMode);
-  }
+  const ModeRow* mode = findNewAccountMode(args.values[2]);
+  if (!mode) throw std::runtime_error(msg::kUnknownAddMode);
   refuseTakenName(state, args.values[0]);
-  createAccount(state, args.values[0], args.values[1],
-                modeName == kStrongModeName ? Strong : Simple, User);
+  createAccount(state, args.values[0], args.values[1], mode->code, User);
 }
 
 // The account leaves memory only once its files are gone, so that a failed deletion is not
 // carried out silently by the next write of Config.ini.
-void deleteAccount(ProgramState& state, const CommandRow& row) {
+void deleteAccount(ProgramState& state, LayoutCode layout) {
   Arguments args = takeArguments(state);
-  pushResultMarker(state, row.layout);
+  pushResultMarker(state, layout);
   if (args.count != 2) throw std::runtime_error(msg::kBadArguments);
   const std::string& name = args.values[0];
   state.registry.checkRemovable(name);
-  deleteAccountFiles(state, name);
+  state.store.deleteAccountFiles(state.registry, name);
   state.registry.removeAccount(name);
 }
 
-void setMode(ProgramState& state, const CommandRow& row) {
-  const std::string modeName = takeOwnAccountArgument(state, row);
-  const auto named = std::find(std::begin(kModeNames), std::end(kModeNames), modeName);
-  if (named == std::end(kModeNames)) throw std::runtime_error(msg::kUnknownMode);
-  changeOwnAccount(state, &UserAccount::mode, static_cast<int32_t>(named - std::begin(kModeNames)));
+void setMode(ProgramState& state, LayoutCode layout) {
+  const std::string modeName = takeOwnAccountArgument(state, layout);
+  const ModeRow* mode = findMode(modeName);
+  if (!mode) throw std::runtime_error(msg::kUnknownMode);
+  changeOwnAccount(state, &UserAccount::mode, static_cast<int32_t>(mode->code));
 }
 
-void setPassword(ProgramState& state, const CommandRow& row) {
-  changeOwnAccount(state, &UserAccount::password, takeOwnAccountArgument(state, row));
+void setPassword(ProgramState& state, LayoutCode layout) {
+  changeOwnAccount(state, &UserAccount::password, takeOwnAccountArgument(state, layout));
 }
 
 }  // namespace vellumkeep

@@ -2,16 +2,15 @@
 // mode and password.
 #pragma once
 
-#include "program_state.h"
-#include "shell/command_table.h"
+#include "exec/program_state.h"
 
 namespace vellumkeep {
 
-void addAdmin(ProgramState& state, const CommandRow& row);  // addadmin
-void addUser(ProgramState& state, const CommandRow& row);   // adduser
+void addAdmin(ProgramState& state, LayoutCode layout);  // addadmin
+void addUser(ProgramState& state, LayoutCode layout);   // adduser
 // deladmin and deluser: either deletes an account of any role but root and system.
-void deleteAccount(ProgramState& state, const CommandRow& row);
-void setMode(ProgramState& state, const CommandRow& row);      // setmode
-void setPassword(ProgramState& state, const CommandRow& row);  // setpassword
+void deleteAccount(ProgramState& state, LayoutCode layout);
+void setMode(ProgramState& state, LayoutCode layout);      // setmode
+void setPassword(ProgramState& state, LayoutCode layout);  // setpassword
 
 }  // namespace vellumkeep

@@ -1,4 +1,5 @@
-// The two stacks between parser, executor and display, and the parser's command code.
+// The two stacks between parser, executor and display, the parser's command code and the
+// layout code with which every operation's result begins.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +8,7 @@
 
 namespace vellumkeep {
 
-// The codes of the command table's rows (shell/command_table.h); -2 means a confirmation was
+// The codes of the command table's rows (commands/command_table.h); -2 means a confirmation was
 // answered no.
 using CommandCode = int32_t;
 
@@ -17,6 +18,31 @@ inline constexpr CommandCode kNoCommand = -1;
 struct ArgumentEntry {
   int32_t tag = 1;  // always 1; nothing reads it
   std::string text;
+};
+
+// The first entry an operation pushes. Values are shared on purpose: mode and dir with named
+// groups both use 0, setmode and setpassword use 12 like delpassword.
+enum LayoutCode : int32_t {
+  kNamedGroupsLayout = 0,  // dir with group names
+  kModesLayout = 0,
+  kGroupsLayout = 1,  // dir alone
+  kSearchLayout = 2,
+  kEntryLayout = 3,
+  kUsersLayout = 4,
+  kAddAdminLayout = 5,
+  kAddUserLayout = 6,
+  kAddGroupLayout = 7,
+  kAddEntryLayout = 8,
+  kDeleteAdminLayout = 9,
+  kDeleteUserLayout = 10,
+  kDeleteGroupLayout = 11,
+  kDeleteEntryLayout = 12,
+  kOwnAccountLayout = 12,   // setmode, setpassword
+  kHelpLayout = 15,         // help alone: the commands the Operator may use
+  kCommandHelpLayout = 16,  // help WORD
+  kEndLayout = 17,          // exit, quit
+  kGeneratedPasswordLayout = 18,
+  kCopiedPasswordLayout = 19,
 };
 
 // Top is the back of each vector.

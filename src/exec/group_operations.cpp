@@ -2,26 +2,19 @@
 
 #include <stdexcept>
 
-#include "exec/executor.h"
+#include "exec/operation_steps.h"
 #include "model/messages.h"
-#include "storage/account_storage.h"
 
 namespace vellumkeep {
 
 namespace {
 
 // Takes the arguments, pushes the row's layout code and checks the count.
-Arguments takeExactly(ProgramState& state, const CommandRow& row, size_t count) {
+Arguments takeExactly(ProgramState& state, LayoutCode layout, size_t count) {
   Arguments args = takeArguments(state);
-  pushResultMarker(state, row.layout);
+  pushResultMarker(state, layout);
   if (args.count != count) throw std::runtime_error(msg::kBadArguments);
   return args;
-}
-
-Group& requireGroup(ProgramState& state, const std::string& name) {
-  Group* group = findGroup(state.operatorAccount(), name);
-  if (!group) throw std::runtime_error(msg::kGroupMissing);
-  return *group;
 }
 
 // Saves the Operator's changed store. A save that fails is reported with the old data file
@@ -30,7 +23,7 @@ Group& requireGroup(ProgramState& state, const std::string& name) {
 template <typename Undo>
 void saveOrUndo(ProgramState& state, Undo undo) {
   try {
-    saveOperatorChange(state);
+    state.store.saveDataFile(state.operatorAccount());
   } catch (const std::runtime_error&) {
     undo();
     throw;
@@ -39,8 +32,8 @@ void saveOrUndo(ProgramState& state, Undo undo) {
 
 }  // namespace
 
-void addGroup(ProgramState& state, const CommandRow& row) {
-  Arguments args = takeExactly(state, row, 2);
+void addGroup(ProgramState& state, LayoutCode layout) {
+  Arguments args = takeExactly(state, layout, 2);
   const std::string& name = args.values[0];
   // The id is used up even when the name is refused: ids are never reused.
   int32_t id = ++state.operatorAccount().lastGroupId;
@@ -54,26 +47,30 @@ void addGroup(ProgramState& state, const CommandRow& row) {
   });
 }
 
-void addPasswordEntry(ProgramState& state, const CommandRow& row) {
-  Arguments args = takeExactly(state, row, 5);
+void addPasswordEntry(ProgramState& state, LayoutCode layout) {
+  Arguments args = takeExactly(state, layout, 5);
   const std::string& groupName = args.values[0];
   const std::string& account = args.values[1];
-  insertEntry(requireGroup(state, groupName),
+  insertEntry(requireGroup(state.operatorAccount(), groupName),
               PasswordEntry{account, args.values[2], args.values[3]});
-  saveOrUndo(state, [&] { removeEntry(requireGroup(state, groupName), account); });
+  saveOrUndo(state,
+             [&] { removeEntry(requireGroup(state.operatorAccount(), groupName), account); });
 }
 
-void deleteGroup(ProgramState& state, const CommandRow& row) {
-  Arguments args = takeExactly(state, row, 2);
+void deleteGroup(ProgramState& state, LayoutCode layout) {
+  Arguments args = takeExactly(state, layout, 2);
   Taken<Group> taken = takeGroup(state.operatorAccount(), args.values[0]);
   saveOrUndo(state, [&] { restoreGroup(state.operatorAccount(), std::move(taken)); });
 }
 
-void deletePasswordEntry(ProgramState& state, const CommandRow& row) {
-  Arguments args = takeExactly(state, row, 3);
+void deletePasswordEntry(ProgramState& state, LayoutCode layout) {
+  Arguments args = takeExactly(state, layout, 3);
   const std::string& groupName = args.values[0];
-  Taken<PasswordEntry> taken = takeEntry(requireGroup(state, groupName), args.values[1]);
-  saveOrUndo(state, [&] { restoreEntry(requireGroup(state, groupName), std::move(taken)); });
+  Taken<PasswordEntry> taken =
+      takeEntry(requireGroup(state.operatorAccount(), groupName), args.values[1]);
+  saveOrUndo(state, [&] {
+    restoreEntry(requireGroup(state.operatorAccount(), groupName), std::move(taken));
+  });
 }
 
 }  // namespace vellumkeep

@@ -1,14 +1,13 @@
 // The commands that change the Operator's own password store, each saved at once.
 #pragma once
 
-#include "program_state.h"
-#include "shell/command_table.h"
+#include "exec/program_state.h"
 
 namespace vellumkeep {
 
-void addGroup(ProgramState& state, const CommandRow& row);             // adddir
-void addPasswordEntry(ProgramState& state, const CommandRow& row);     // addpassword
-void deleteGroup(ProgramState& state, const CommandRow& row);          // deldir
-void deletePasswordEntry(ProgramState& state, const CommandRow& row);  // delpassword
+void addGroup(ProgramState& state, LayoutCode layout);             // adddir
+void addPasswordEntry(ProgramState& state, LayoutCode layout);     // addpassword
+void deleteGroup(ProgramState& state, LayoutCode layout);          // deldir
+void deletePasswordEntry(ProgramState& state, LayoutCode layout);  // delpassword
 
 }  // namespace vellumkeep

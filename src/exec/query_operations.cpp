@@ -3,18 +3,12 @@
 #include <chrono>
 #include <stdexcept>
 
-#include "exec/executor.h"
+#include "exec/operation_steps.h"
 #include "model/messages.h"
 
 namespace vellumkeep {
 
 namespace {
-
-const Group& requireGroup(ProgramState& state, const std::string& name) {
-  const Group* group = findGroup(state.operatorAccount(), name);
-  if (!group) throw std::runtime_error(msg::kGroupMissing);
-  return *group;
-}
 
 void pushGroupNames(ProgramState& state) {
   for (const Group& group : state.operatorAccount().groups) pushRow(state, group.name);
@@ -22,7 +16,7 @@ void pushGroupNames(ProgramState& state) {
 
 void pushGroupBlock(ProgramState& state, const std::string& name) {
   pushRow(state, name);
-  const Group& group = requireGroup(state, name);
+  const Group& group = requireGroup(state.operatorAccount(), name);
   pushResultMarker(state, group.entryCount);
   for (const PasswordEntry& entry : group.entries) pushRow(state, std::string(entry.account()));
 }
@@ -39,18 +33,18 @@ void pushSearchBlock(ProgramState& state, const std::string& account) {
 
 }  // namespace
 
-void queryModes(ProgramState& state, const CommandRow& row) {
+void queryModes(ProgramState& state, LayoutCode layout) {
   if (state.argumentStack.empty()) throw std::runtime_error(msg::kInvalidArgument);
   Arguments args = takeArguments(state);
   if (args.count != 1) throw std::runtime_error(msg::kInvalidArgument);
-  pushResultMarker(state, row.layout);
-  for (const char* name : kModeNames) pushRow(state, name);
+  pushResultMarker(state, layout);
+  for (const ModeRow& mode : kModes) pushRow(state, mode.name);
 }
 
-void queryGroups(ProgramState& state, const CommandRow& row) {
+void queryGroups(ProgramState& state, LayoutCode layout) {
   Arguments args = takeArguments(state);
   if (args.count <= 1) {
-    pushResultMarker(state, row.layout);
+    pushResultMarker(state, layout);
     pushGroupNames(state);
     return;
   }
@@ -58,40 +52,42 @@ void queryGroups(ProgramState& state, const CommandRow& row) {
   for (const std::string& name : args.values) pushGroupBlock(state, name);
 }
 
-void searchEntries(ProgramState& state, const CommandRow& row) {
+void searchEntries(ProgramState& state, LayoutCode layout) {
   Arguments args = takeArguments(state);
   if (args.count <= 1) throw std::runtime_error(msg::kBadQueryArguments);
-  pushResultMarker(state, row.layout);
+  pushResultMarker(state, layout);
   for (const std::string& account : args.values) pushSearchBlock(state, account);
 }
 
-void queryEntry(ProgramState& state, const CommandRow& row) {
+void queryEntry(ProgramState& state, LayoutCode layout) {
   Arguments args = takeArguments(state);
   if (args.count != 3) throw std::runtime_error(msg::kBadQueryArguments);
-  pushResultMarker(state, row.layout);
+  pushResultMarker(state, layout);
   const std::string& account = args.values[1];
-  const PasswordEntry* entry = findEntry(requireGroup(state, args.values[0]), account);
+  const PasswordEntry* entry =
+      findEntry(requireGroup(state.operatorAccount(), args.values[0]), account);
   if (!entry) throw std::runtime_error(msg::kEntryMissing);
   pushRow(state, account);
   pushRow(state, std::string(entry->password()));
   pushRow(state, std::string(entry->info()));
 }
 
-void copyPassword(ProgramState& state, const CommandRow& row) {
+void copyPassword(ProgramState& state, LayoutCode layout) {
   Arguments args = takeArguments(state);
-  pushResultMarker(state, row.layout);
+  pushResultMarker(state, layout);
   if (args.count != 3) throw std::runtime_error(msg::kBadArguments);
   if (!state.clipboard) throw std::runtime_error(msg::kClipboardNeedsTerminal);
-  const PasswordEntry* entry = findEntry(requireGroup(state, args.values[0]), args.values[1]);
+  const PasswordEntry* entry =
+      findEntry(requireGroup(state.operatorAccount(), args.values[0]), args.values[1]);
   if (!entry) throw std::runtime_error(msg::kEntryMissing);
   state.clipboard->copy(entry->password());
   const auto seconds = std::chrono::ceil<std::chrono::seconds>(state.clipboard->keepFor());
   pushResultMarker(state, static_cast<long>(seconds.count()));
 }
 
-void queryUsers(ProgramState& state, const CommandRow& row) {
+void queryUsers(ProgramState& state, LayoutCode layout) {
   takeArguments(state);
-  pushResultMarker(state, row.layout);
+  pushResultMarker(state, layout);
   for (const UserAccount& user : state.registry.users) pushRow(state, user.name);
 }
 

@@ -10,7 +10,7 @@ namespace vellumkeep {
 
 namespace {
 
-UserAccount* findIn(std::vector<UserAccount>& accounts, std::string_view name) {
+const UserAccount* findIn(const std::vector<UserAccount>& accounts, std::string_view name) {
   auto it = std::find_if(accounts.begin(), accounts.end(),
                          [&](const UserAccount& a) { return a.name == name; });
   return it == accounts.end() ? nullptr : &*it;
@@ -27,16 +27,16 @@ void eraseAccount(std::vector<UserAccount>& accounts, const UserAccount* account
 
 }  // namespace
 
-UserAccount* AccountRegistry::findAdministrator(std::string_view name) {
+const UserAccount* AccountRegistry::findAdministrator(std::string_view name) const {
   return findIn(administrators, name);
 }
 
-UserAccount* AccountRegistry::findUser(std::string_view name) {
+const UserAccount* AccountRegistry::findUser(std::string_view name) const {
   return findIn(users, name);
 }
 
-UserAccount* AccountRegistry::findAccount(std::string_view name) {
-  if (UserAccount* user = findUser(name)) return user;
+const UserAccount* AccountRegistry::findAccount(std::string_view name) const {
+  if (const UserAccount* user = findUser(name)) return user;
   return findAdministrator(name);
 }
 
@@ -46,7 +46,7 @@ UserAccount& AccountRegistry::operatorAccount(std::string_view operatorName) {
   return *account;
 }
 
-bool AccountRegistry::isNameTaken(std::string_view name) {
+bool AccountRegistry::isNameTaken(std::string_view name) const {
   return findUser(name) || findAdministrator(name) ||
          std::find(names.begin(), names.end(), name) != names.end();
 }

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "model/user_account.h"
@@ -22,16 +23,25 @@ class AccountRegistry {
   std::vector<UserAccount> users;
 
   // Look-ups return null when absent. A pointer is valid until its sequence next changes.
-  UserAccount* findAdministrator(std::string_view name);
-  UserAccount* findUser(std::string_view name);
+  const UserAccount* findAdministrator(std::string_view name) const;
+  const UserAccount* findUser(std::string_view name) const;
   // findUser, then findAdministrator.
-  UserAccount* findAccount(std::string_view name);
+  const UserAccount* findAccount(std::string_view name) const;
+  UserAccount* findAdministrator(std::string_view name) {
+    return mutableOf(std::as_const(*this).findAdministrator(name));
+  }
+  UserAccount* findUser(std::string_view name) {
+    return mutableOf(std::as_const(*this).findUser(name));
+  }
+  UserAccount* findAccount(std::string_view name) {
+    return mutableOf(std::as_const(*this).findAccount(name));
+  }
 
   // The account of `operatorName`; throws "操作员异常!" when it is not loaded.
   UserAccount& operatorAccount(std::string_view operatorName);
 
   // True when an account of that name is loaded or the name is listed.
-  bool isNameTaken(std::string_view name);
+  bool isNameTaken(std::string_view name) const;
 
   // `names` without the first occurrence of `name`, as Config.ini lists them once the account
   // is gone.
@@ -54,6 +64,12 @@ class AccountRegistry {
 
   // Copies the loaded account `name` into `scratch`; it must be loaded.
   void copyAccountToScratch(std::string_view name, UserAccount& scratch);
+
+ private:
+  // A found account of this registry, as the non-const finders hand it out.
+  static UserAccount* mutableOf(const UserAccount* account) {
+    return const_cast<UserAccount*>(account);
+  }
 };
 
 }  // namespace vellumkeep

@@ -79,19 +79,21 @@ void removeGroup(UserAccount& account, std::string_view name) {
 }
 
 Taken<Group> takeGroup(UserAccount& account, std::string_view name) {
-  Group* group = findGroup(account, name);
-  if (!group) throw std::runtime_error(msg::kGroupMissing);
-  return takeAt(account.groups, group, account.groupCount);
+  return takeAt(account.groups, &requireGroup(account, name), account.groupCount);
 }
 
 void restoreGroup(UserAccount& account, Taken<Group> taken) {
   restoreAt(account.groups, std::move(taken), account.groupCount);
 }
 
-std::vector<PasswordEntry>& groupEntries(UserAccount& account, std::string_view name) {
+Group& requireGroup(UserAccount& account, std::string_view name) {
   Group* group = findGroup(account, name);
   if (!group) throw std::runtime_error(msg::kGroupMissing);
-  return group->entries;
+  return *group;
+}
+
+const Group& requireGroup(const UserAccount& account, std::string_view name) {
+  return requireGroup(const_cast<UserAccount&>(account), name);
 }
 
 void insertEntry(Group& group, PasswordEntry entry) {

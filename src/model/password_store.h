@@ -55,8 +55,9 @@ const PasswordEntry* findEntry(const Group& group, std::string_view accountName)
 void insertGroup(UserAccount& account, Group group);
 // Removes the named group with its entries; throws "分组不存在!".
 void removeGroup(UserAccount& account, std::string_view name);
-// The entries of the named group; throws "分组不存在!".
-std::vector<PasswordEntry>& groupEntries(UserAccount& account, std::string_view name);
+// The named group; throws "分组不存在!".
+Group& requireGroup(UserAccount& account, std::string_view name);
+const Group& requireGroup(const UserAccount& account, std::string_view name);
 // A group or an entry taken out of its sequence, with the place it had there.
 template <typename T>
 struct Taken {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "model/encryption_modes.h"
 #include "model/password_store.h"
 
 namespace vellumkeep {
@@ -17,26 +18,6 @@ enum AccountRole : int32_t {
   Administrator = 4,
   User = 8,
 };
-
-// DO NOT CHANGE THESE VALUES: they are stored in the data and password files.
-enum EncryptionMode : int32_t {
-  Unencrypted = 0,
-  Simple = 1,
-  Strong = 2,  // sealed with a key derived from the user's password
-};
-
-inline constexpr char kUnencryptedModeName[] = "unencrypted";
-inline constexpr char kSimpleModeName[] = "simple";
-inline constexpr char kStrongModeName[] = "strong";
-
-// The names of the modes, indexed by their codes: what `mode` lists and `setmode` takes.
-inline constexpr const char* kModeNames[] = {kUnencryptedModeName, kSimpleModeName,
-                                             kStrongModeName};
-
-// True for a mode the program can read and write.
-inline bool isKnownMode(int32_t mode) {
-  return mode == Unencrypted || mode == Simple || mode == Strong;
-}
 
 struct UserAccount {
   std::string name;

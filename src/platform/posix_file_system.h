@@ -1,7 +1,7 @@
 // The real disk behind the storage's FileSystem interface (POSIX).
 #pragma once
 
-#include "storage/file_system.h"
+#include "platform/file_system.h"
 
 namespace vellumkeep {
 

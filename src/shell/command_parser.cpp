@@ -3,10 +3,10 @@
 #include <stdexcept>
 #include <vector>
 
+#include "commands/command_table.h"
 #include "model/charsets.h"
 #include "model/messages.h"
 #include "model/name_rules.h"
-#include "shell/command_table.h"
 
 namespace vellumkeep {
 
@@ -64,20 +64,21 @@ CommandCode parseNewAccount(ProgramState& state, const CommandRow& row) {
   });
   checkPermission(state, row);
   if (typed > 0) return row.code;
-  std::string name = ask(state, msg::kAskUserName);
+  const auto& asked = row.dialogue.questions;
+  std::string name = ask(state, asked[0]);
   checkUserName(name);
   push(state, name);
-  std::string password = ask(state, msg::kAskPassword, true);
+  std::string password = ask(state, asked[1], true);
   checkPassword(password);
   push(state, password);
-  if (row.form == ParseForm::kNewAccountMode) push(state, ask(state, msg::kAskMode));
+  if (row.form == ParseForm::kNewAccountMode) push(state, ask(state, asked[2]));
   return row.code;
 }
 
 // Whether the operator wants to add another (type, content) pair.
-bool askMoreInfo(ProgramState& state) {
+bool askMoreInfo(ProgramState& state, const char* question) {
   for (;;) {
-    state.console.out.text(msg::kAskMoreInfo).endLine();
+    state.console.out.text(question).endLine();
     std::string answer = state.console.readLine();
     if (answer == "Y" || answer == "y") return true;
     if (answer == "N" || answer == "n") return false;
@@ -114,20 +115,22 @@ CommandCode parseNewEntry(ProgramState& state, const CommandRow& row) {
     if (items.size() % 2 != 0) throw std::runtime_error(msg::kBadArguments);
     return row.code;
   }
-  push(state, askWord(state, msg::kAskTargetGroup));
-  push(state, askWord(state, msg::kAskUserName));
-  push(state, askWord(state, msg::kAskPassword, true));
-  while (askMoreInfo(state)) {
-    items.push_back(askWord(state, msg::kAskInfoType));
-    items.push_back(askWord(state, msg::kAskInfoContent));
+  const auto& asked = row.dialogue.questions;
+  push(state, askWord(state, asked[0]));
+  push(state, askWord(state, asked[1]));
+  push(state, askWord(state, asked[2], true));
+  while (askMoreInfo(state, asked[3])) {
+    items.push_back(askWord(state, asked[4]));
+    items.push_back(askWord(state, asked[5]));
   }
   push(state, joinItems(items));
   return row.code;
 }
 
 bool confirmDeletion(ProgramState& state, const CommandRow& row) {
-  if (!row.warning) return askYesNo(state, row.question);
-  return askYesNo(state, std::string(row.warning) + "\n" + row.question);
+  const Dialogue& dialogue = row.dialogue;
+  if (!dialogue.warning) return askYesNo(state, dialogue.confirmation);
+  return askYesNo(state, std::string(dialogue.warning) + "\n" + dialogue.confirmation);
 }
 
 CommandCode parseForm(ProgramState& state, const CommandRow& row) {
@@ -146,7 +149,7 @@ CommandCode parseForm(ProgramState& state, const CommandRow& row) {
     case ParseForm::kNewGroup:
       if (pushRemainingWords(state, textWord) > 0) break;
       checkPermission(state, row);
-      push(state, askWord(state, msg::kAskGroup));
+      push(state, askWord(state, row.dialogue.questions[0]));
       return row.code;
     case ParseForm::kNewEntry:
       return parseNewEntry(state, row);
@@ -172,8 +175,7 @@ CommandCode parseForm(ProgramState& state, const CommandRow& row) {
 }  // namespace
 
 CommandCode parseCommand(ProgramState& state, std::string_view line) {
-  state.commandStream.clear();
-  state.commandStream.str(std::string(line));
+  state.commandStream.load(line);
   std::string word;
   readWord(state, word);
   const CommandRow* row = findCommand(word);
@@ -183,8 +185,7 @@ CommandCode parseCommand(ProgramState& state, std::string_view line) {
 }
 
 bool readWord(ProgramState& state, std::string& word) {
-  word.clear();
-  return static_cast<bool>(state.commandStream >> word);
+  return state.commandStream.readWord(word);
 }
 
 bool askYesNo(ProgramState& state, std::string_view question) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "program_state.h"
+#include "exec/program_state.h"
 
 namespace vellumkeep {
 

@@ -3,22 +3,12 @@
 #include <algorithm>
 #include <iterator>
 
-#include "shell/command_table.h"
+#include "commands/command_table.h"
+#include "exec/command_words.h"
 
 namespace vellumkeep {
 
 namespace {
-
-std::vector<std::string> splitWords(std::string_view line) {
-  std::vector<std::string> words;
-  size_t at = line.find_first_not_of(" \t");
-  while (at != std::string_view::npos) {
-    size_t end = std::min(line.find_first_of(" \t", at), line.size());
-    words.emplace_back(line.substr(at, end - at));
-    at = line.find_first_not_of(" \t", end);
-  }
-  return words;
-}
 
 // What the argument at `argument` (0 for the first) of `row` completes with; the command word
 // itself without a row.
@@ -29,8 +19,8 @@ CompletedWord kindOf(const CommandRow* row, size_t argument) {
 }
 
 // Every word of `kind`, possibly repeated.
-std::vector<std::string> wordsOf(ProgramState& state, const UserAccount& op, CompletedWord kind,
-                                 const std::vector<std::string>& typed) {
+std::vector<std::string> wordsOf(const ProgramState& state, const UserAccount& op,
+                                 CompletedWord kind, const std::vector<std::string>& typed) {
   std::vector<std::string> words;
   switch (kind) {
     case CompletedWord::kNone:
@@ -54,10 +44,10 @@ std::vector<std::string> wordsOf(ProgramState& state, const UserAccount& op, Com
       }
       break;
     case CompletedWord::kMode:
-      words.assign(std::begin(kModeNames), std::end(kModeNames));
-      break;
     case CompletedWord::kNewUserMode:
-      words = {kSimpleModeName, kStrongModeName};
+      for (const ModeRow& mode : kModes) {
+        if (kind == CompletedWord::kMode || mode.newAccounts) words.push_back(mode.name);
+      }
       break;
     case CompletedWord::kUser:
       for (const UserAccount& user : state.registry.users) words.push_back(user.name);
@@ -73,7 +63,7 @@ std::vector<std::string> wordsOf(ProgramState& state, const UserAccount& op, Com
 
 }  // namespace
 
-std::vector<std::string> completeWord(ProgramState& state, std::string_view before) {
+std::vector<std::string> completeWord(const ProgramState& state, std::string_view before) {
   const UserAccount* op = state.registry.findAccount(state.operatorName);
   if (!op) return {};
   std::vector<std::string> typed = splitWords(before);

@@ -7,13 +7,13 @@
 #include <string_view>
 #include <vector>
 
-#include "program_state.h"
+#include "exec/program_state.h"
 
 namespace vellumkeep {
 
 // The words that complete the last word of `before` (the line up to the cursor; a blank or tab
 // at its end starts a new word), in the order of the table or the store, each once. Empty when
 // nothing fits or there is no Operator. Reads the state and changes nothing.
-std::vector<std::string> completeWord(ProgramState& state, std::string_view before);
+std::vector<std::string> completeWord(const ProgramState& state, std::string_view before);
 
 }  // namespace vellumkeep

@@ -1,18 +1,16 @@
 #include "shell/login.h"
 
-#include <cstring>
 #include <stdexcept>
 #include <string>
 
+#include "display/display.h"
 #include "model/messages.h"
 #include "platform/secret_memory.h"
-#include "storage/account_storage.h"
 
 namespace vellumkeep {
 
 namespace {
 
-constexpr size_t kBannerWidth = 79;
 constexpr char kClearScreen[] = "\x1b[2J\x1b[H";
 
 // Runs `step` under the login's handlers: a runtime error or the corruption error is
@@ -29,25 +27,14 @@ bool underLoginHandler(ProgramState& state, Step step) {
   return false;
 }
 
-bool setUpOperator(ProgramState& state) {
-  int32_t role = state.operatorAccount().role;
-  if (role == Administrator || role == SystemAdministrator) loadOtherAccounts(state);
-  saveOperatorCredentials(state);
-  return true;
-}
-
 }  // namespace
 
-void printLoginBanner(ProgramState& state) {
-  ConsoleWriter& out = state.console.out;
-  const std::string rule(kBannerWidth, '-');
-  out.data(rule).endLine();
-  out.data("|" + std::string(27, ' ')).text(msg::kWelcome).data(std::string(32, ' ') + "|");
-  out.endLine();
-  size_t used = 1 + 29 + std::strlen(msg::kWebAddress) + 1;
-  out.data("|" + std::string(29, ' ') + msg::kWebAddress + std::string(kBannerWidth - used, ' '));
-  out.data("|").endLine();
-  out.data(rule).endLine();
+void setUpOperator(ProgramState& state) {
+  int32_t role = state.operatorAccount().role;
+  if (role == Administrator || role == SystemAdministrator) {
+    state.store.loadOtherAccounts(state.registry, state.operatorName);
+  }
+  state.store.renewPasswordFile(state.operatorAccount());
 }
 
 bool askCredentials(ProgramState& state) {
@@ -57,7 +44,7 @@ bool askCredentials(ProgramState& state) {
   std::string name = state.console.readLine();
   out.text(msg::kLoginPassword).flush();
   std::string password = state.console.readSecretLine();
-  const bool accepted = checkCredentials(state, name, password);
+  const bool accepted = state.store.checkCredentials(state.registry, name, password);
   wipe(password);
   if (accepted) {
     state.operatorName = state.registry.findAccount(name)->name;
@@ -68,10 +55,13 @@ bool askCredentials(ProgramState& state) {
 }
 
 void login(ProgramState& state) {
-  printLoginBanner(state);
+  printLoginBanner(state.console.out);
   while (!underLoginHandler(state, [&] { return askCredentials(state); })) {
   }
-  underLoginHandler(state, [&] { return setUpOperator(state); });
+  underLoginHandler(state, [&] {
+    setUpOperator(state);
+    return true;
+  });
   if (state.console.outputIsTerminal()) state.console.out.data(kClearScreen).flush();
 }
 

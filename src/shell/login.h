@@ -2,17 +2,18 @@
 // that user becomes the Operator, and an administrator also loads every other user.
 #pragma once
 
-#include "program_state.h"
+#include "exec/program_state.h"
 
 namespace vellumkeep {
 
 // Returns once an Operator is logged in. Throws InputExhausted when the input ends first.
 void login(ProgramState& state);
 
-// The four-line banner, 79 columns wide.
-void printLoginBanner(ProgramState& state);
-
 // One attempt; true when it logged the Operator in.
 bool askCredentials(ProgramState& state);
+
+// What follows a successful attempt: an administrator or root loads every other user, and the
+// Operator's password file gets fresh filler. Throws what loading or writing throws.
+void setUpOperator(ProgramState& state);
 
 }  // namespace vellumkeep

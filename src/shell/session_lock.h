@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "program_state.h"
+#include "exec/program_state.h"
 
 namespace vellumkeep {
 

@@ -1,12 +1,14 @@
 #include "shell/shell.h"
 
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "commands/command_table.h"
+#include "commands/executor.h"
 #include "display/display.h"
-#include "exec/executor.h"
+#include "exec/command_words.h"
 #include "model/charsets.h"
 #include "model/messages.h"
 #include "shell/command_parser.h"
@@ -39,21 +41,12 @@ namespace {
 
 enum class PassOutcome { kNext, kEnd, kLock };
 
-// Whether a command line holds a password: the password word of setpassword, addadmin and
-// adduser, and addpassword's third argument. Such lines are never kept for recall.
-bool carriesPassword(std::string_view line) {
-  std::istringstream words{std::string(line)};
-  std::string word;
-  words >> word;
-  if (word == "setpassword" || word == "addadmin" || word == "adduser") return true;
-  if (word != "addpassword") return false;
-  int arguments = 0;
-  while (words >> word) ++arguments;
-  return arguments >= 3;
-}
-
+// Offers the line for recall unless it is empty or its command's row says it holds a password.
 void rememberCommandLine(ProgramState& state, std::string_view line) {
-  if (line.find_first_not_of(" \t") == std::string_view::npos || carriesPassword(line)) return;
+  const std::vector<std::string> words = splitWords(line);
+  if (words.empty()) return;
+  const CommandRow* row = findCommand(words[0]);
+  if (row && holdsSecret(*row, words.size() - 1)) return;
   state.console.remember(line);
 }
 

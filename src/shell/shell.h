@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "program_state.h"
+#include "exec/program_state.h"
 
 namespace vellumkeep {
 

@@ -10,8 +10,8 @@
 #include <stdexcept>
 #include <utility>
 
-#include "model/messages.h"
 #include "storage/code_table.h"
+#include "storage/corruption.h"
 
 namespace vellumkeep {
 
@@ -110,10 +110,6 @@ class PieceWriter {
   size_t used_ = 0;
 };
 
-[[noreturn]] void throwCorrupt() {
-  throw std::domain_error(msg::kCorruptUserData);
-}
-
 // The number at the start of `line` as a formatted stream read takes it: leading whitespace
 // skipped, an optional sign, decimal digits, the rest ignored. Absent when there is no number
 // or it does not fit.
@@ -144,7 +140,7 @@ class LineScanner {
     }
     // Every line the writer writes ends with a line feed: a needed line without one is a
     // file cut short.
-    if (end == std::string_view::npos) throwCorrupt();
+    if (end == std::string_view::npos) throwCorruptUserData();
     std::string_view line = text_.substr(pos_, end - pos_);
     consumed_ += end + 1 - pos_;
     pos_ = end + 1;
@@ -164,13 +160,13 @@ class LineScanner {
   // negative one, or one with no successor, was never written by the program.
   int32_t nextId() {
     const int32_t id = nextNumber();
-    if (id < 0 || id == INT32_MAX) throwCorrupt();
+    if (id < 0 || id == INT32_MAX) throwCorruptUserData();
     return id;
   }
 
   int32_t nextCount() {
     const std::optional<int32_t> count = parseNumber(nextLine());
-    if (!count || *count < 0) throwCorrupt();
+    if (!count || *count < 0) throwCorruptUserData();
     return *count;
   }
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "storage/file_system.h"
+#include "platform/file_system.h"
 
 namespace vellumkeep {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "model/messages.h"
 #include "storage/account_text.h"
+#include "storage/corruption.h"
 
 namespace vellumkeep {
 
@@ -17,13 +17,16 @@ constexpr std::size_t kReadPiece = std::size_t{256} << 10;
 // while the file is written saves more than the thread costs.
 constexpr std::size_t kCredentialsSealedOnAThread = 15000;
 
-[[noreturn]] void throwCorrupt() {
-  throw std::domain_error(msg::kCorruptUserData);
+// The keys of the account's mode; the caller's fault when they are of another mode.
+template <typename Keys>
+const Keys& required(const Keys* keys) {
+  if (!keys) throw std::logic_error("the account's keys are of another mode");
+  return *keys;
 }
 
 std::unique_ptr<ReadableFile> openDataFile(FileSystem& fs, const std::string& path) {
   std::unique_ptr<ReadableFile> file = fs.openForReading(path);
-  if (!file) throwCorrupt();
+  if (!file) throwCorruptUserData();
   return file;
 }
 
@@ -37,15 +40,14 @@ Sealing sealingFor(const UserAccount& account) {
 }  // namespace
 
 DataFileReader::DataFileReader(FileSystem& fs, const std::string& path, int32_t mode,
-                               const CodeTable& table, const StrongKeys* keys,
-                               std::string_view name)
-    : mode_(mode), table_(table), file_(openDataFile(fs, path)) {
+                               const AccountKeys& keys, std::string_view name)
+    : mode_(mode), table_(keys.table()), file_(openDataFile(fs, path)) {
   if (mode == Strong) {
-    if (!keys) throwCorrupt();
-    sealed_.emplace(keys->sealingKey, name,
+    if (!keys.strong()) throwCorruptUserData();
+    sealed_.emplace(keys.strong()->sealingKey, name,
                     [this](std::string& piece) { return nextPieceOfFile(piece); });
-  } else if (mode != Simple && mode != Unencrypted) {
-    throwCorrupt();
+  } else if ((mode != Simple && mode != Unencrypted) || !table_) {
+    throwCorruptUserData();
   }
 }
 
@@ -58,7 +60,7 @@ std::size_t DataFileReader::sizeHint() const {
 
 bool DataFileReader::nextPieceOfFile(std::string& piece) {
   const bool more = file_->read(piece, std::min(kReadPiece, file_->size() + 1));
-  if (file_->failed()) throwCorrupt();
+  if (file_->failed()) throwCorruptUserData();
   return more;
 }
 
@@ -66,7 +68,7 @@ bool DataFileReader::next(std::string& text) {
   text.clear();
   if (sealed_) return sealed_->next(text);
   const bool more = nextPieceOfFile(mode_ == Simple ? coded_ : text);
-  if (more && mode_ == Simple) table_.decodePiece(coded_, carried_, text);
+  if (more && mode_ == Simple) table_->decodePiece(coded_, carried_, text);
   return more;
 }
 
@@ -75,7 +77,7 @@ void DataFileReader::finish(const UserAccount& account) {
   sealed_->finish();
   const StrongIdentity& identity = sealed_->header().identity;
   if (account.name != identity.name || account.role != identity.role || account.mode != Strong) {
-    throwCorrupt();
+    throwCorruptUserData();
   }
 }
 
@@ -87,24 +89,24 @@ StrongDataHeader readStrongHeader(FileSystem& fs, const std::string& path) {
          file->read(piece, kMaxStrongDataHeaderBytes - start.size())) {
     start += piece;
   }
-  if (file->failed()) throwCorrupt();
+  if (file->failed()) throwCorruptUserData();
   return readStrongDataHeader(start);
 }
 
-void writeDataFile(const UserAccount& account, const CodeTable& table, const StrongKeys* keys,
+void writeDataFile(const UserAccount& account, const AccountKeys& keys,
                    const std::function<void(std::string_view)>& sink) {
   if (account.mode == Unencrypted) {
     writeAccountText(account, sink);
   } else if (account.mode == Simple) {
+    const CodeTable& table = required(keys.table());
     std::string coded;
     writeAccountText(account, [&](std::string_view piece) {
       table.encodeInto(piece, coded);
       sink(coded);
     });
   } else if (account.mode == Strong) {
-    if (!keys) throw std::logic_error("mode strong needs the account's keys");
-    StrongDataWriter sealed({account.name, account.role}, *keys, sink, kStrongChunkBytes,
-                            sealingFor(account));
+    StrongDataWriter sealed({account.name, account.role}, required(keys.strong()), sink,
+                            kStrongChunkBytes, sealingFor(account));
     writeAccountText(account, [&](std::string_view piece) { sealed.write(piece); });
     sealed.finish();
   }

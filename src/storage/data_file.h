@@ -12,8 +12,8 @@
 #include <string_view>
 
 #include "model/user_account.h"
-#include "storage/code_table.h"
-#include "storage/file_system.h"
+#include "platform/file_system.h"
+#include "storage/account_keys.h"
 #include "storage/strong_data_file.h"
 
 namespace vellumkeep {
@@ -21,12 +21,11 @@ namespace vellumkeep {
 // Reads the text of a data file.
 class DataFileReader {
  public:
-  // Opens the data file `path` of user `name`, written in `mode` (the table keyed with the
-  // name; in mode strong the key that seals it). Throws the corruption error when the file is
-  // missing or no regular file, the mode unknown, or, in mode strong, its header damaged or
-  // another user's.
-  DataFileReader(FileSystem& fs, const std::string& path, int32_t mode, const CodeTable& table,
-                 const StrongKeys* keys, std::string_view name);
+  // Opens the data file `path` of user `name`, written in `mode`, with the user's keys. Throws
+  // the corruption error when the file is missing or no regular file, the mode unknown or not
+  // that of the keys, or, in mode strong, its header damaged or another user's.
+  DataFileReader(FileSystem& fs, const std::string& path, int32_t mode, const AccountKeys& keys,
+                 std::string_view name);
   ~DataFileReader();
 
   // At least the size of the whole text.
@@ -44,7 +43,7 @@ class DataFileReader {
   bool nextPieceOfFile(std::string& piece);
 
   int32_t mode_;
-  const CodeTable& table_;
+  const CodeTable* table_;
   std::unique_ptr<ReadableFile> file_;
   std::string coded_;
   std::string carried_;
@@ -55,10 +54,9 @@ class DataFileReader {
 // Throws the corruption error when the file is missing, of another mode or damaged there.
 StrongDataHeader readStrongHeader(FileSystem& fs, const std::string& path);
 
-// Hands the data file of `account`, written in its mode, to `sink` a piece at a time; nothing
-// for an unknown mode. Mode simple needs the table keyed with the account's name, mode strong
-// its keys. Throws the coding errors of the table.
-void writeDataFile(const UserAccount& account, const CodeTable& table, const StrongKeys* keys,
+// Hands the data file of `account`, written in its mode with its keys, to `sink` a piece at a
+// time; nothing for an unknown mode. Throws the coding errors of the table.
+void writeDataFile(const UserAccount& account, const AccountKeys& keys,
                    const std::function<void(std::string_view)>& sink);
 
 }  // namespace vellumkeep

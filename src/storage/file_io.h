@@ -8,7 +8,7 @@
 #include <string_view>
 #include <utility>
 
-#include "storage/file_system.h"
+#include "platform/file_system.h"
 
 namespace vellumkeep {
 

@@ -86,9 +86,8 @@ void createInstallation(FileSystem& fs, const std::string& configPath,
   makeDataFolder(fs, dataFolder);
   UserFiles files(fs);
   files.dataPath = dataFolder;
-  files.keyCodeTable(kRootName);
   const UserAccount root = makeAccount(kRootName, rootPassword, mode, SystemAdministrator);
-  files.writeNewAccount(root, keysOrNull(files.makeKeys(root)));
+  files.writeNewAccount(root, files.makeKeys(root));
   try {
     files.commitNewAccount(kRootName);
     writeConfig(fs, configPath, dataFolder, {kRootName});

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "storage/file_system.h"
+#include "platform/file_system.h"
 
 namespace vellumkeep {
 

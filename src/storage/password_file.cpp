@@ -3,16 +3,13 @@
 #include <stdexcept>
 
 #include "model/messages.h"
+#include "storage/corruption.h"
 
 namespace vellumkeep {
 namespace {
 
 // One more byte than the longest password whose length character stays below 0x80.
 constexpr std::size_t kPasswordLimit = 80;
-
-[[noreturn]] void throwCorrupt() {
-  throw std::domain_error(msg::kCorruptUserData);
-}
 
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
@@ -43,13 +40,13 @@ int32_t readPasswordHeader(const CodeTable& table, std::string_view header, std:
   char modeChar = 0;
   char lengthChar = 0;
   if (!table.decodeChar(header, pos, modeChar) || !table.decodeChar(header, pos, lengthChar)) {
-    throwCorrupt();
+    throwCorruptUserData();
   }
   const int32_t length = static_cast<signed char>(lengthChar) - '0';
-  if (length < 0) throwCorrupt();
+  if (length < 0) throwCorruptUserData();
   for (int32_t i = 0; i < length; ++i) {
     char c = 0;
-    if (!table.decodeChar(header, pos, c)) throwCorrupt();
+    if (!table.decodeChar(header, pos, c)) throwCorruptUserData();
     password.push_back(c);
   }
   return static_cast<signed char>(modeChar) - '0';
@@ -75,7 +72,7 @@ std::string dropFiller(std::string_view passwordFile) {
   char tens = 0;
   char units = 0;
   while (readFormatted(passwordFile, pos, tens) && readFormatted(passwordFile, pos, units)) {
-    if (!isDigit(tens) || !isDigit(units)) throwCorrupt();
+    if (!isDigit(tens) || !isDigit(units)) throwCorruptUserData();
     char c = 0;
     for (int i = 0; i < (tens - '0') * 10 + (units - '0'); ++i) {
       if (!readFormatted(passwordFile, pos, c)) return header;

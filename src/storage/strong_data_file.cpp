@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "model/messages.h"
+#include "storage/corruption.h"
 #include "storage/strong_format.h"
 
 namespace vellumkeep {
@@ -76,9 +77,9 @@ StrongDataHeader readStrongDataHeader(std::string_view fileStart) {
   header.params = prefix.params;
   header.salt = prefix.salt;
   header.identity.role = static_cast<int32_t>(in.uint32());
-  if (in.byte() != Strong) throwCorruptStrongFile();
+  if (in.byte() != Strong) throwCorruptUserData();
   header.chunkSize = in.uint32();
-  if (!isValidChunkSize(header.chunkSize)) throwCorruptStrongFile();
+  if (!isValidChunkSize(header.chunkSize)) throwCorruptUserData();
   header.identity.name = in.bytes(in.byte());
   checkChecksum(in, fileStart.substr(0, in.position()));
   in.bytes(kStreamHeaderBytes);
@@ -260,12 +261,12 @@ StrongDataReader::StrongDataReader(const SecretBytes& sealingKey, std::string_vi
   fill(kMaxStrongDataHeaderBytes);
   const std::string_view file(buffer_);
   header_ = readStrongDataHeader(file);
-  if (header_.identity.name != expectedName) throwCorruptStrongFile();
+  if (header_.identity.name != expectedName) throwCorruptUserData();
   const std::size_t bound = header_.size - kStreamHeaderBytes;
   associatedData_.assign(file.substr(0, bound));
   if (crypto_secretstream_xchacha20poly1305_init_pull(streamState(state_), bufferedBytes() + bound,
                                                       sealingKey.data()) != 0) {
-    throwCorruptStrongFile();
+    throwCorruptUserData();
   }
   position_ = header_.size;
 }
@@ -295,7 +296,7 @@ bool StrongDataReader::next(std::string& text) {
   fill(fullChunk);
   const std::size_t sealedSize = std::min(buffered(), fullChunk);
   // A file cut at a chunk's start or inside its seal.
-  if (sealedSize < kChunkOverhead) throwCorruptStrongFile();
+  if (sealedSize < kChunkOverhead) throwCorruptUserData();
   // Every byte is overwritten: resizing a piece of the same size costs nothing.
   text.resize(sealedSize - kChunkOverhead);
   unsigned char tag = 0;
@@ -304,19 +305,19 @@ bool StrongDataReader::next(std::string& text) {
           bufferedBytes() + position_, sealedSize, bytesOf(associatedData_),
           associatedData_.size()) != 0) {
     text.clear();
-    throwCorruptStrongFile();
+    throwCorruptUserData();
   }
   position_ += sealedSize;
   associatedData_.clear();
   if (tag == crypto_secretstream_xchacha20poly1305_TAG_FINAL) {
     fill(1);
-    if (buffered() > 0) throwCorruptStrongFile();  // bytes after the last chunk
+    if (buffered() > 0) throwCorruptUserData();  // bytes after the last chunk
     done_ = true;
     return true;
   }
   // The writer seals only full chunks before the last one.
   if (tag != crypto_secretstream_xchacha20poly1305_TAG_MESSAGE || sealedSize != fullChunk) {
-    throwCorruptStrongFile();
+    throwCorruptUserData();
   }
   return true;
 }

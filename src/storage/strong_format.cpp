@@ -6,8 +6,8 @@
 #include <array>
 #include <stdexcept>
 
-#include "model/messages.h"
 #include "platform/secret_memory.h"
+#include "storage/corruption.h"
 
 namespace vellumkeep {
 
@@ -23,10 +23,6 @@ std::array<unsigned char, kChecksumBytes> checksumOf(std::string_view bytes) {
 }
 
 }  // namespace
-
-void throwCorruptStrongFile() {
-  throw std::domain_error(msg::kCorruptUserData);
-}
 
 bool isStrongFile(std::string_view fileStart) {
   return fileStart.substr(0, kStrongMagic.size()) == kStrongMagic;
@@ -49,7 +45,7 @@ void appendBytes(std::string& out, const unsigned char* data, std::size_t size) 
 }
 
 std::string_view ByteReader::bytes(std::size_t size) {
-  if (size > remaining()) throwCorruptStrongFile();
+  if (size > remaining()) throwCorruptUserData();
   const std::string_view taken = bytes_.substr(position_, size);
   position_ += size;
   return taken;
@@ -84,9 +80,9 @@ void appendStrongPrefix(std::string& out, char kind, const StrongPrefix& prefix)
 }
 
 StrongPrefix readStrongPrefix(ByteReader& in, char kind) {
-  if (in.bytes(kStrongMagic.size()) != kStrongMagic) throwCorruptStrongFile();
-  if (in.byte() != static_cast<uint8_t>(kind)) throwCorruptStrongFile();
-  if (in.byte() != kStrongFormatVersion) throwCorruptStrongFile();
+  if (in.bytes(kStrongMagic.size()) != kStrongMagic) throwCorruptUserData();
+  if (in.byte() != static_cast<uint8_t>(kind)) throwCorruptUserData();
+  if (in.byte() != kStrongFormatVersion) throwCorruptUserData();
   StrongPrefix prefix;
   prefix.params.algorithm = in.byte();
   prefix.params.opslimit = in.uint32();
@@ -107,7 +103,7 @@ void checkChecksum(ByteReader& in, std::string_view covered) {
   const std::string_view stored = in.bytes(kChecksumBytes);
   if (stored.compare(0, kChecksumBytes, reinterpret_cast<const char*>(expected.data()),
                      kChecksumBytes) != 0) {
-    throwCorruptStrongFile();
+    throwCorruptUserData();
   }
 }
 

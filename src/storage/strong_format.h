@@ -75,7 +75,4 @@ void appendChecksum(std::string& out);
 // error when it does not match.
 void checkChecksum(ByteReader& in, std::string_view covered);
 
-// Throws std::domain_error(msg::kCorruptUserData).
-[[noreturn]] void throwCorruptStrongFile();
-
 }  // namespace vellumkeep

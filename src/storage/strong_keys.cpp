@@ -5,7 +5,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "model/messages.h"
+#include "storage/corruption.h"
 
 namespace vellumkeep {
 
@@ -38,7 +38,7 @@ bool isValidKdfParameters(const KdfParameters& params) {
 }
 
 void checkKdfParameters(const KdfParameters& params) {
-  if (!isValidKdfParameters(params)) throw std::domain_error(msg::kCorruptUserData);
+  if (!isValidKdfParameters(params)) throwCorruptUserData();
 }
 
 Salt randomSalt() {

@@ -67,11 +67,6 @@ struct StrongKeys {
   Verifier verifier;
 };
 
-// The keys held, or null: for the calls that take keys only in mode strong.
-inline const StrongKeys* keysOrNull(const std::optional<StrongKeys>& keys) {
-  return keys ? &*keys : nullptr;
-}
-
 // deriveKey and both subkeys. Throws as deriveKey.
 StrongKeys deriveStrongKeys(std::string_view password, const Salt& salt,
                             const KdfParameters& params);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/secret_memory.h"
+#include "storage/corruption.h"
 #include "storage/strong_format.h"
 
 namespace vellumkeep {
@@ -21,7 +22,7 @@ std::string writeStrongPasswordFile(const StrongPasswordFile& contents) {
 }
 
 StrongPasswordFile readStrongPasswordFile(std::string_view file) {
-  if (file.size() != kStrongPasswordFileBytes) throwCorruptStrongFile();
+  if (file.size() != kStrongPasswordFileBytes) throwCorruptUserData();
   ByteReader in(file);
   const StrongPrefix prefix = readStrongPrefix(in, kStrongPasswordKind);
   StrongPasswordFile result{prefix.params, prefix.salt, {}};

@@ -4,6 +4,7 @@
 
 #include "model/messages.h"
 #include "storage/account_text.h"
+#include "storage/corruption.h"
 #include "storage/data_file.h"
 #include "storage/file_io.h"
 #include "storage/file_names.h"
@@ -11,14 +12,6 @@
 #include "storage/strong_format.h"
 
 namespace vellumkeep {
-
-namespace {
-
-[[noreturn]] void throwCorrupt() {
-  throw std::domain_error(msg::kCorruptUserData);
-}
-
-}  // namespace
 
 UserFiles::UserFiles(FileSystem& fs) : fs_(fs), random_(std::random_device{}()) {}
 
@@ -30,36 +23,45 @@ std::string UserFiles::passwordFile(std::string_view name) const {
   return dataPath + std::string(name) + std::string(kPasswordExtension);
 }
 
-std::string UserFiles::codedPasswordFile(int32_t mode, std::string_view password) {
-  return addFiller(writePasswordHeader(codeTable_, mode, password), random_);
+std::string UserFiles::passwordFileContents(const UserAccount& account, const AccountKeys& keys) {
+  if (const CodeTable* table = keys.table()) {
+    return addFiller(writePasswordHeader(*table, account.mode, account.password), random_);
+  }
+  return writeStrongPasswordFile(passwordFileOf(*keys.strong()));
 }
 
-std::string UserFiles::passwordFileContents(const UserAccount& account, const StrongKeys* keys) {
-  if (account.mode != Strong) return codedPasswordFile(account.mode, account.password);
-  if (!keys) throw std::logic_error("mode strong needs the account's keys");
-  return writeStrongPasswordFile(passwordFileOf(*keys));
+void UserFiles::storePasswordFile(const UserAccount& account, const AccountKeys& keys) {
+  writeFileAtomically(fs_, passwordFile(account.name), passwordFileContents(account, keys));
 }
 
-void UserFiles::storePasswordFile(std::string_view name, int32_t mode, std::string_view password) {
-  writeFileAtomically(fs_, passwordFile(name), codedPasswordFile(mode, password));
-}
-
-PasswordRecord UserFiles::loadPasswordFile(std::string_view name) {
+PasswordRecord UserFiles::loadPasswordFile(std::string_view name) const {
   std::string file;
-  if (!readFile(fs_, passwordFile(name), file)) throwCorrupt();
+  if (!readFile(fs_, passwordFile(name), file)) throwCorruptUserData();
   PasswordRecord record;
   if (isStrongFile(file)) {
     record.mode = Strong;
     record.strong = readStrongPasswordFile(file);
   } else {
-    record.mode = readPasswordHeader(codeTable_, dropFiller(file), record.password);
+    const AccountKeys keys = AccountKeys::coded(name);
+    record.mode = readPasswordHeader(*keys.table(), dropFiller(file), record.password);
   }
   return record;
 }
 
-void UserFiles::loadAccountText(int32_t mode, std::string_view name, const StrongKeys* keys,
+std::optional<AccountKeys> UserFiles::unlock(std::string_view name, const PasswordRecord& record,
+                                             std::string_view typed) const {
+  if (!record.strong) {
+    if (typed != record.password) return std::nullopt;
+    return AccountKeys::coded(name);
+  }
+  StrongKeys keys = deriveStrongKeys(typed, record.strong->salt, record.strong->params);
+  if (!verifyPassword(keys, *record.strong)) return std::nullopt;
+  return AccountKeys(std::move(keys));
+}
+
+void UserFiles::loadAccountText(int32_t mode, std::string_view name, const AccountKeys& keys,
                                 UserAccount& scratch) {
-  DataFileReader data(fs_, dataFile(name), mode, codeTable_, keys, name);
+  DataFileReader data(fs_, dataFile(name), mode, keys, name);
   UserAccount account;
   readAccountText(
       [&](std::string& piece) {
@@ -75,7 +77,7 @@ void UserFiles::loadAccountText(int32_t mode, std::string_view name, const Stron
 
 UserAccount UserFiles::loadStrongIdentity(std::string_view name) {
   const StrongDataHeader header = readStrongHeader(fs_, dataFile(name));
-  if (header.identity.name != name) throwCorrupt();
+  if (header.identity.name != name) throwCorruptUserData();
   UserAccount account;
   account.name = header.identity.name;
   account.role = header.identity.role;
@@ -83,25 +85,25 @@ UserAccount UserFiles::loadStrongIdentity(std::string_view name) {
   return account;
 }
 
-std::optional<StrongKeys> UserFiles::makeKeys(const UserAccount& account) const {
-  if (account.mode != Strong) return std::nullopt;
-  return deriveStrongKeys(account.password, randomSalt(), kdfParameters);
+AccountKeys UserFiles::makeKeys(const UserAccount& account) const {
+  if (account.mode != Strong) return AccountKeys::coded(account.name);
+  return AccountKeys(deriveStrongKeys(account.password, randomSalt(), kdfParameters));
 }
 
 template <typename DataFile>
-void UserFiles::writeData(const UserAccount& account, const StrongKeys* keys,
+void UserFiles::writeData(const UserAccount& account, const AccountKeys& keys,
                           DataFile& data) const {
-  writeDataFile(account, codeTable_, keys, [&](std::string_view piece) { data.write(piece); });
+  writeDataFile(account, keys, [&](std::string_view piece) { data.write(piece); });
 }
 
-void UserFiles::saveAccount(const UserAccount& account, const StrongKeys* keys) {
+void UserFiles::saveAccount(const UserAccount& account, const AccountKeys& keys) {
   if (!isKnownMode(account.mode)) return;
   AtomicFileWriter data(fs_, dataFile(account.name));
   writeData(account, keys, data);
   data.commit();
 }
 
-void UserFiles::saveAccountAndPassword(const UserAccount& account, const StrongKeys* keys) {
+void UserFiles::saveAccountAndPassword(const UserAccount& account, const AccountKeys& keys) {
   const std::string& name = account.name;
   const bool known = isKnownMode(account.mode);
   std::string password = passwordFileContents(account, keys);
@@ -130,7 +132,7 @@ bool UserFiles::hasFiles(std::string_view name) const {
   return fs_.exists(dataFile(name)) || fs_.exists(passwordFile(name));
 }
 
-void UserFiles::writeNewAccount(const UserAccount& account, const StrongKeys* keys) {
+void UserFiles::writeNewAccount(const UserAccount& account, const AccountKeys& keys) {
   const std::string& name = account.name;
   ScopedFileRemover dataOnFailure(fs_, atomicTemporaryOf(dataFile(name)));
   ScopedFileRemover passwordOnFailure(fs_, atomicTemporaryOf(passwordFile(name)));

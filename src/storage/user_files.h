@@ -1,8 +1,8 @@
-// One user's files in the data folder: the data file (the account text, plain, coded or
-// sealed) and the password file (in modes unencrypted and simple the coded mode and password
-// behind random filler; in mode strong what checks a password), and the coding table keyed
-// with the name of the user whose files are handled. The account text passes between memory
-// and disk in pieces and is never written anywhere but the data file.
+// The users' files in the data folder: each user's data file (the account text, plain, coded or
+// sealed) and password file (in modes unencrypted and simple the coded mode and password
+// behind random filler; in mode strong what checks a password), each read and written with the
+// account's own keys. The account text passes between memory and disk in pieces and is never
+// written anywhere but the data file.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +12,8 @@
 #include <string_view>
 
 #include "model/user_account.h"
-#include "storage/code_table.h"
-#include "storage/file_system.h"
+#include "platform/file_system.h"
+#include "storage/account_keys.h"
 #include "storage/strong_keys.h"
 #include "storage/strong_password_file.h"
 
@@ -34,41 +34,42 @@ class UserFiles {
   std::string passwordFile(std::string_view name) const;
   FileSystem& fileSystem() const { return fs_; }
 
-  void keyCodeTable(std::string_view name) { codeTable_.keyCodeTable(name); }
-  const CodeTable& codeTable() const { return codeTable_; }
+  // What the password file of `name` holds. Throws the corruption error when the file is
+  // missing or damaged.
+  PasswordRecord loadPasswordFile(std::string_view name) const;
 
-  // Replaces the password file of a user in mode unencrypted or simple with the header of
-  // `mode` and `password` behind fresh filler. The table must be keyed with `name`. Throws
-  // "文件写入失败!".
-  void storePasswordFile(std::string_view name, int32_t mode, std::string_view password);
+  // The keys of the files of `name` when `typed` is the password that `record`, its password
+  // file, holds; none when it is not. In mode strong one key derivation: it checks the
+  // password and gives the key that opens the data file.
+  std::optional<AccountKeys> unlock(std::string_view name, const PasswordRecord& record,
+                                    std::string_view typed) const;
 
-  // What the password file holds. Throws the corruption error when the file is missing or
-  // damaged. The table must be keyed with `name`.
-  PasswordRecord loadPasswordFile(std::string_view name);
-
-  // Loads the account text of the data file, read in `mode` (with `keys` in mode strong),
-  // into `scratch`: the file is read, decoded or opened, and parsed a piece at a time. Throws
-  // the corruption error when the data file is missing, the mode unknown, or the file
+  // Loads the account text of the data file, read in `mode` with `keys`, into `scratch`: the
+  // file is read, decoded or opened, and parsed a piece at a time. Throws the corruption error
+  // when the data file is missing, the mode unknown or not that of the keys, or the file
   // damaged.
-  void loadAccountText(int32_t mode, std::string_view name, const StrongKeys* keys,
+  void loadAccountText(int32_t mode, std::string_view name, const AccountKeys& keys,
                        UserAccount& scratch);
 
   // The identity (name, role, mode strong) of a user in mode strong, from the data file's
   // header: no key needed, and no password or credential read. Throws the corruption error.
   UserAccount loadStrongIdentity(std::string_view name);
 
-  // New keys for an account in mode strong, from its password with a fresh salt: one key
-  // derivation. None for the other modes, which need none.
-  std::optional<StrongKeys> makeKeys(const UserAccount& account) const;
+  // The keys for writing the files of `account` anew: in mode strong derived from its password
+  // with a fresh salt (one key derivation), otherwise the table keyed with its name.
+  AccountKeys makeKeys(const UserAccount& account) const;
 
-  // Replaces the data file with `account` in the account's mode (mode strong sealed with
-  // `keys`), piece by piece. On a failure (a coding error included) the old data file stays
-  // whole.
-  void saveAccount(const UserAccount& account, const StrongKeys* keys);
+  // Replaces the password file of an account in mode unencrypted or simple with its mode and
+  // password behind fresh filler. Throws "文件写入失败!".
+  void storePasswordFile(const UserAccount& account, const AccountKeys& keys);
+
+  // Replaces the data file with `account` in the account's mode, piece by piece. On a failure
+  // (a coding error included) the old data file stays whole.
+  void saveAccount(const UserAccount& account, const AccountKeys& keys);
 
   // Replaces the data file and the password file of `account` together: after a failure or
   // a crash at any moment, the next start finds both old files or both new ones.
-  void saveAccountAndPassword(const UserAccount& account, const StrongKeys* keys);
+  void saveAccountAndPassword(const UserAccount& account, const AccountKeys& keys);
 
   // True when the data file or the password file of `name` exists.
   bool hasFiles(std::string_view name) const;
@@ -76,8 +77,8 @@ class UserFiles {
   // The files of a new account, in three steps around the change of Config.ini that makes it
   // count: writeNewAccount writes both as synced temporaries, commitNewAccount renames them
   // into place (a crash in between is finished at the next start), discardNewAccount removes
-  // them and whatever of them was already in place. The table must be keyed with the name.
-  void writeNewAccount(const UserAccount& account, const StrongKeys* keys);
+  // them and whatever of them was already in place.
+  void writeNewAccount(const UserAccount& account, const AccountKeys& keys);
   void commitNewAccount(std::string_view name);
   void discardNewAccount(std::string_view name);
 
@@ -95,16 +96,13 @@ class UserFiles {
   KdfParameters kdfParameters = kDefaultKdfParameters;
 
  private:
-  // The password file of modes unencrypted and simple: the coded header behind fresh filler.
-  std::string codedPasswordFile(int32_t mode, std::string_view password);
-  // The password file of `account` in its mode (mode strong from `keys`).
-  std::string passwordFileContents(const UserAccount& account, const StrongKeys* keys);
+  // The password file of `account` in its mode.
+  std::string passwordFileContents(const UserAccount& account, const AccountKeys& keys);
   // Writes `account` in its mode to `data`, a piece at a time.
   template <typename DataFile>
-  void writeData(const UserAccount& account, const StrongKeys* keys, DataFile& data) const;
+  void writeData(const UserAccount& account, const AccountKeys& keys, DataFile& data) const;
 
   FileSystem& fs_;
-  CodeTable codeTable_;
   std::mt19937 random_;  // filler of the password files
 };
 

@@ -4,9 +4,9 @@
 
 #include <stdexcept>
 
+#include "commands/command_table.h"
 #include "model/messages.h"
 #include "session_fixture.h"
-#include "shell/command_table.h"
 
 namespace vellumkeep {
 namespace {
@@ -17,10 +17,10 @@ class DisplayTest : public SessionTest {
   std::string show(CommandCode code, const std::vector<std::string>& rows) {
     state().currentCommandCode = code;
     setArguments(rows);
-    out_.str("");
+    feed("");
     showResult(state());
     EXPECT_TRUE(state().argumentStack.empty() || code >= 5);
-    return out_.str();
+    return run_.out();
   }
 };
 
@@ -29,16 +29,16 @@ TEST_F(DisplayTest, PromptShowsTheOperatorAndResetsTheLineState) {
   state().argumentStack.push_back({1, "left"});
   state().opcodeStack.push_back(3);
   showPrompt(state());
-  EXPECT_EQ("System\\alice01>", out_.str());
+  EXPECT_EQ("System\\alice01>", run_.out());
   EXPECT_TRUE(state().argumentStack.empty());
   EXPECT_TRUE(state().opcodeStack.empty());
 }
 
 TEST_F(DisplayTest, BlockListingsRefuseMissingItemsAndWrongLayouts) {
   EXPECT_THROW(show(0, {"0", "mail", "2", "me"}), std::runtime_error);
-  EXPECT_EQ("mail :\n\tme\n", out_.str());
+  EXPECT_EQ("mail :\n\tme\n", run_.out());
   EXPECT_THROW(show(0, {"7"}), std::runtime_error);
-  EXPECT_EQ("", out_.str());
+  EXPECT_EQ("", run_.out());
   EXPECT_THROW(show(1, {"0", "me", "0"}), std::runtime_error);
   EXPECT_EQ("me :\n\n", show(1, {" 2", "me", "0"}));
 }

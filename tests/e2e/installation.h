@@ -15,9 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "e2e/run_program.h"
 #include "file_helpers.h"
-#include "keyed_table.h"
 #include "model/messages.h"
 #include "model/user_account.h"
 #include "platform/console.h"
@@ -29,6 +27,8 @@
 #include "storage/strong_data_file.h"
 #include "storage/strong_format.h"
 #include "storage/strong_password_file.h"
+#include "support/run_program.h"
+#include "support/test_keys.h"
 #include "temp_folder.h"
 
 namespace vellumkeep {

@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "e2e/run_program.h"
+#include "support/run_program.h"
 
 namespace vellumkeep {
 

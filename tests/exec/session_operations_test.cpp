@@ -134,9 +134,9 @@ TEST_F(SessionOperations, GenpasswordShowsOnePasswordOfTheAskedLength) {
 TEST_F(SessionOperations, GenpasswordIsStoredNowhereAndAddpasswordTakesIt) {
   logIn("alice01", User);
   run("adddir mail");
-  const std::string before = contentsOf(state().files.dataPath + "alice01.usr");
+  const std::string before = contents(files().dataPath + "alice01.usr");
   const std::string password = generated(run("genpassword 12"));
-  EXPECT_EQ(before, contentsOf(state().files.dataPath + "alice01.usr"));
+  EXPECT_EQ(before, contents(files().dataPath + "alice01.usr"));
   EXPECT_EQ(ok(), run("addpassword mail me " + password).out);
   EXPECT_EQ(
       std::string(msg::kEntryAccount) + "\tme\n" + msg::kEntryPassword + "\t" + password + "\n\n",

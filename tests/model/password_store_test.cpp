@@ -25,7 +25,7 @@ TEST(PasswordStoreTest, GroupsAreKeyedByExactName) {
   EXPECT_EQ(nullptr, findGroup(account, "mai"));
   removeGroup(account, "mail");
   EXPECT_THROW(removeGroup(account, "mail"), std::runtime_error);
-  EXPECT_THROW(groupEntries(account, "mail"), std::runtime_error);
+  EXPECT_THROW(requireGroup(account, "mail"), std::runtime_error);
   EXPECT_EQ(1, account.groupCount);
 }
 

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "e2e/installation.h"
+#include "exec/program_state.h"
 #include "model/charsets.h"
 #include "platform/posix_file_system.h"
-#include "program_state.h"
-#include "storage/account_storage.h"
+#include "support/program_run.h"
 
 namespace vellumkeep {
 namespace {
@@ -191,7 +191,7 @@ Script userScript(const ModelInstallation& start, size_t length) {
       default:
         // Another of the three modes; mode strong derives new keys at every change.
         me.mode = (me.mode + 1 + static_cast<int32_t>(writer.below(2))) % 3;
-        writer.add(std::string("setmode ") + kModeNames[me.mode] + "\n");
+        writer.add(std::string("setmode ") + modeName(static_cast<EncryptionMode>(me.mode)) + "\n");
     }
   }
   return writer.take();
@@ -364,16 +364,13 @@ class CrashConsistency : public InstalledTest {
 
   // The login check of the program, in this process.
   bool logsIn(const std::string& name, const std::string& password) {
-    std::istringstream in;
-    std::ostringstream out;
-    std::ostringstream err;
-    Console console(in, out, ConsoleEncoding::kUtf8, err, ConsoleEncoding::kUtf8);
     PosixFileSystem fs;
-    ProgramState state(console, fs, installation_.path("Config.ini"));
-    startUp(state);
-    state.files.dataPath = installation_.path(state.files.dataPath);
+    ProgramRun run(fs, installation_.path("Config.ini"));
+    run.startUp();
+    ProgramState& state = run.state();
+    state.store.files().dataPath = installation_.path(state.store.files().dataPath);
     try {
-      return checkCredentials(state, name, password);
+      return state.store.checkCredentials(state.registry, name, password);
     } catch (const std::exception& error) {
       ADD_FAILURE() << name << ": " << error.what();
       return false;

@@ -14,16 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "memory_file_system.h"
+#include "exec/program_state.h"
 #include "model/messages.h"
-#include "program_state.h"
-#include "shell/login.h"
-#include "shell/shell.h"
-#include "storage/account_storage.h"
 #include "storage/account_text.h"
 #include "storage/installation.h"
 #include "storage/strong_keys.h"
 #include "storage/strong_password_file.h"
+#include "support/memory_file_system.h"
+#include "support/program_run.h"
 
 namespace vellumkeep {
 namespace {
@@ -32,43 +30,16 @@ constexpr char kConfigPath[] = "inst/Config.ini";
 constexpr char kDataPath[] = "inst/data/";
 constexpr char kRootPassword[] = "rootpw1";
 
-// One run of the program on the file system, with string streams for the console.
-class ProgramRun {
+// One run of the program on the installation, started as the program starts.
+class InstalledRun : public ProgramRun {
  public:
-  explicit ProgramRun(MemoryFileSystem& fs)
-      : console_(in_, out_, ConsoleEncoding::kUtf8, err_, ConsoleEncoding::kUtf8),
-        state_(console_, fs, kConfigPath) {
-    state_.files.kdfParameters = kMinimumKdfParameters;  // cheap keys in mode strong
-    startUp(state_);
-  }
+  explicit InstalledRun(MemoryFileSystem& fs) : ProgramRun(fs, kConfigPath) { startUp(); }
 
   void logIn(const std::string& name, const std::string& password) {
-    feed(name + "\n" + password + "\n");
-    login(state_);
+    login(name + "\n" + password + "\n");
   }
   // Runs command lines (with their answers) until the input ends.
-  void commands(const std::string& input) {
-    feed(input + "\n");
-    runShell(state_);
-  }
-
-  ProgramState& state() { return state_; }
-  std::string out() const { return out_.str(); }
-  std::string err() const { return err_.str(); }
-
- private:
-  void feed(const std::string& input) {
-    in_.clear();
-    in_.str(input);
-    out_.str("");
-    err_.str("");
-  }
-
-  std::istringstream in_;
-  std::ostringstream out_;
-  std::ostringstream err_;
-  Console console_;
-  ProgramState state_;
+  void commands(const std::string& input) { shell(input + "\n"); }
 };
 
 // Users, each account's meaning (password file mode and password, account text), or that it
@@ -108,20 +79,19 @@ std::string describe(int32_t mode, const std::string& password, const UserAccoun
 
 // What a new start finds: it recovers the data folder first, as the program does.
 Snapshot fromFiles(MemoryFileSystem& fs) {
-  ProgramRun run(fs);
+  InstalledRun run(fs);
   ProgramState& state = run.state();
   Snapshot snapshot{state.registry.names, {}};
+  UserFiles& files = state.store.files();
   for (const std::string& name : state.registry.names) {
-    state.files.keyCodeTable(name);
     try {
-      const PasswordRecord record = state.files.loadPasswordFile(name);
-      std::optional<StrongKeys> keys;
-      if (record.strong) {
-        keys = deriveStrongKeys(passwordOf(name), record.strong->salt, record.strong->params);
-        if (!verifyPassword(*keys, *record.strong)) throw std::domain_error("wrong password");
-      }
+      const PasswordRecord record = files.loadPasswordFile(name);
+      // A coded password file gives its password away; a strong one needs the user's.
+      const std::string& password = record.strong ? passwordOf(name) : record.password;
+      const std::optional<AccountKeys> keys = files.unlock(name, record, password);
+      if (!keys) throw std::domain_error("wrong password");
       UserAccount account;
-      state.files.loadAccountText(record.mode, name, keysOrNull(keys), account);
+      files.loadAccountText(record.mode, name, *keys, account);
       snapshot.accounts[name] = describe(record.mode, account.password, account);
     } catch (const std::domain_error&) {
       snapshot.accounts[name] = "damaged";
@@ -201,7 +171,7 @@ class FaultSteps : public ::testing::Test {
   }
 
   void setUp(const std::string& name, const std::string& password, const std::string& input) {
-    ProgramRun run(base_);
+    InstalledRun run(base_);
     run.logIn(name, password);
     run.commands(input);
     ASSERT_EQ("", run.err()) << input;
@@ -211,7 +181,7 @@ class FaultSteps : public ::testing::Test {
   // `input` (if any) runs.
   template <typename Arm>
   std::string runWith(MemoryFileSystem& fs, const Change& change, Arm arm, Snapshot* memory) {
-    ProgramRun run(fs);
+    InstalledRun run(fs);
     run.logIn(change.operatorName, passwordOf(change.operatorName));
     arm(fs.steps());
     run.commands(change.input);
@@ -300,7 +270,7 @@ TEST_F(FaultSteps, LoginSurvivesAFailureOrAKillAtEveryStep) {
     for (std::size_t step = 1; step <= 8; ++step) {
       SCOPED_TRACE(name + " step " + std::to_string(step));
       MemoryFileSystem failing(base_);
-      ProgramRun run(failing);
+      InstalledRun run(failing);
       failing.failAt(failing.steps() + step);
       run.logIn(name, passwordOf(name));
       EXPECT_EQ(name, run.state().operatorName);
@@ -308,7 +278,7 @@ TEST_F(FaultSteps, LoginSurvivesAFailureOrAKillAtEveryStep) {
       EXPECT_EQ(before_, fromFiles(failing));
 
       MemoryFileSystem killed(base_);
-      ProgramRun cut(killed);
+      InstalledRun cut(killed);
       killed.failFrom(killed.steps() + step);
       cut.logIn(name, passwordOf(name));
       killed.loseUnsynced();
@@ -323,7 +293,7 @@ TEST_F(FaultSteps, LoginSurvivesAFailureOrAKillAtEveryStep) {
 TEST_F(FaultSteps, LoginAndQueriesWorkOnAFullDisk) {
   MemoryFileSystem fs(base_);
   fs.failFrom(fs.steps() + 1);
-  ProgramRun run(fs);
+  InstalledRun run(fs);
   run.logIn("alice01", "alicepw1");
   EXPECT_EQ(std::string(msg::kWriteFailed) + "\n", run.err());
   run.commands("dir\nseach web01\npassword mail web01");
@@ -342,7 +312,7 @@ TEST_F(FaultSteps, LoginAndQueriesWorkOnAFullDisk) {
 TEST_F(FaultSteps, NoFileEverHoldsAPasswordInPlainText) {
   MemoryFileSystem fs(base_);
   {
-    ProgramRun run(fs);
+    InstalledRun run(fs);
     run.logIn("alice01", "alicepw1");
     UserAccount& alice = run.state().operatorAccount();
     for (int g = 0; g < 10; ++g) {
@@ -355,7 +325,7 @@ TEST_F(FaultSteps, NoFileEverHoldsAPasswordInPlainText) {
       }
       insertGroup(alice, std::move(group));
     }
-    saveOperatorChange(run.state());
+    run.state().store.saveDataFile(run.state().operatorAccount());
   }
   std::size_t observed = 0;
   fs.observe([&] {
@@ -366,7 +336,7 @@ TEST_F(FaultSteps, NoFileEverHoldsAPasswordInPlainText) {
       }
     }
   });
-  ProgramRun run(fs);
+  InstalledRun run(fs);
   run.logIn("alice01", "alicepw1");
   run.commands(
       "password g3 acct305\nseach acct7\naddpassword g1 acct9999 Hidden9999secretpw\n"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "commands/command_table.h"
 #include "session_fixture.h"
-#include "shell/command_table.h"
 
 namespace vellumkeep {
 namespace {

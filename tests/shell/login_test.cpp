@@ -23,9 +23,15 @@ class LoginTest : public InstalledSessionTest {
     try {
       return logInWith(input);
     } catch (const InputExhausted&) {
-      return {out_.str(), err_.str()};
+      return {run_.out(), run_.err()};
     }
   }
+};
+
+// Links and FIFOs exist on a real disk only.
+class LoginOnRealDisk : public InstalledRealDiskSessionTest {
+ protected:
+  SessionOutput logInAsRoot() { return logInWith(std::string("root\n") + kRootPassword + "\n"); }
 };
 
 TEST_F(LoginTest, LoginRewritesThePasswordFileWithNewFiller) {
@@ -53,7 +59,7 @@ TEST_F(LoginTest, AdministratorsLoadEveryUserAndUsersOnlyThemselves) {
 
 // Each kind of damage to alice01's files is reported at her login, and the next attempt
 // goes on as usual.
-TEST_F(LoginTest, DamagedUserIsReportedAndTheNextAttemptGoesOn) {
+TEST_F(LoginOnRealDisk, DamagedUserIsReportedAndTheNextAttemptGoesOn) {
   logInAsRoot();
   run("adduser alice01 alicepw1 simple");
   run("adduser bobby01 bobbypw1 simple");
@@ -61,9 +67,9 @@ TEST_F(LoginTest, DamagedUserIsReportedAndTheNextAttemptGoesOn) {
   logInWith("alice01\nalicepw1\n");
   run("adddir mail");
   run("addpassword mail web01 secret9 url mail.example.org note primary");
-  const std::string data = state().files.dataFile("alice01");
-  const std::string password = state().files.passwordFile("alice01");
-  const std::string cut = contentsOf(data);
+  const std::string data = files().dataFile("alice01");
+  const std::string password = files().passwordFile("alice01");
+  const std::string cut = contents(data);
   using Damage = std::function<void()>;
   const std::pair<const char*, Damage> damages[] = {
       {"no password file", [&] { std::filesystem::remove(password); }},
@@ -72,13 +78,13 @@ TEST_F(LoginTest, DamagedUserIsReportedAndTheNextAttemptGoesOn) {
       {"a link as password file",
        [&] {
          std::filesystem::remove(password);
-         std::filesystem::create_symlink(state().files.passwordFile("bobby01"), password);
+         std::filesystem::create_symlink(files().passwordFile("bobby01"), password);
        }},
   };
   for (const auto& [what, damage] : damages) {
     SCOPED_TRACE(what);
-    const std::string savedData = contentsOf(data);
-    const std::string savedPassword = contentsOf(password);
+    const std::string savedData = contents(data);
+    const std::string savedPassword = contents(password);
     restart();
     damage();
     SessionOutput result = logInWith("alice01\nalicepw1\nbobby01\nbobbypw1\n");

@@ -13,7 +13,7 @@ TEST_F(ShellSession, AboutBlockOnceThenPromptPerLine) {
   logIn("alice01", User);
   feed("mode\nmode\n");
   runShell(state());
-  std::string out = out_.str();
+  std::string out = run_.out();
   std::string about = std::string(msg::kAboutTitle) + "\n" + msg::kAboutWebLabel +
                       msg::kWebAddress + "\n" + msg::kAboutMailLabel + msg::kMailAddress + " " +
                       msg::kAboutContact + "\n\n";
@@ -306,15 +306,15 @@ TEST_F(ShellSession, AdduserAsksWhenNothingIsTyped) {
 // someone's data: a new account of that name would overwrite them.
 TEST_F(ShellSession, NewAccountsNeverTakeTheFilesOfAnUnlistedName) {
   logIn("rooty01", SystemAdministrator);
-  writeFileDurably(fs_, state().files.dataFile("alice01"), "her data");
-  writeFileDurably(fs_, state().files.passwordFile("bobby01"), "his password");
+  writeFileDurably(fs_, files().dataFile("alice01"), "her data");
+  writeFileDurably(fs_, files().passwordFile("bobby01"), "his password");
   for (const char* line : {"adduser alice01 secret1 simple", "addadmin alice01 secret1",
                            "adduser bobby01 secret1 simple", "addadmin bobby01 secret1"}) {
     EXPECT_EQ(failure(msg::kNameTaken), run(line).err) << line;
   }
-  EXPECT_EQ("her data", contentsOf(state().files.dataFile("alice01")));
-  EXPECT_EQ("his password", contentsOf(state().files.passwordFile("bobby01")));
-  EXPECT_FALSE(fileExists(state().files.passwordFile("alice01")));
+  EXPECT_EQ("her data", contents(files().dataFile("alice01")));
+  EXPECT_EQ("his password", contents(files().passwordFile("bobby01")));
+  EXPECT_FALSE(fs_.exists(files().passwordFile("alice01")));
   EXPECT_EQ(std::vector<std::string>{"rooty01"}, state().registry.names);
 }
 

@@ -26,7 +26,7 @@ const std::string kModes = "\tunencrypted\n\tsimple\n\tstrong\n\n";
 class ShellEditor : public SessionTest {
  protected:
   ShellEditor() {
-    console_.attachEditor(editor_);
+    run_.console().attachEditor(editor_);
     logIn("alice01", User);  // password "secret1"
   }
 
@@ -35,9 +35,9 @@ class ShellEditor : public SessionTest {
     editor_.script(std::move(steps));
     feed("");
     runShell(state());
-    std::string out = out_.str();
+    std::string out = run_.out();
     out.erase(0, out.find("\n\n") + 2);
-    return {out, err_.str()};
+    return {out, run_.err()};
   }
 
   std::vector<std::string> groupNames() {

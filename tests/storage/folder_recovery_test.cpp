@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "memory_file_system.h"
+#include "support/memory_file_system.h"
 
 namespace vellumkeep {
 namespace {

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "expect_error.h"
-#include "memory_file_system.h"
 #include "model/messages.h"
 #include "model/user_account.h"
 #include "storage/config_file.h"
 #include "storage/file_io.h"
+#include "support/memory_file_system.h"
 
 namespace vellumkeep {
 namespace {

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "expect_error.h"
-#include "keyed_table.h"
 #include "model/charsets.h"
 #include "model/messages.h"
+#include "support/test_keys.h"
 
 namespace vellumkeep {
 namespace {

@@ -12,7 +12,7 @@
 #include "model/messages.h"
 #include "model/user_account.h"
 #include "storage/strong_format.h"
-#include "test_keys.h"
+#include "support/test_keys.h"
 
 namespace vellumkeep {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "expect_error.h"
 #include "model/messages.h"
-#include "test_keys.h"
+#include "support/test_keys.h"
 
 namespace vellumkeep {
 namespace {

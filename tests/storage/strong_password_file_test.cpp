@@ -11,7 +11,7 @@
 #include "expect_error.h"
 #include "model/messages.h"
 #include "storage/strong_format.h"
-#include "test_keys.h"
+#include "support/test_keys.h"
 
 namespace vellumkeep {
 namespace {

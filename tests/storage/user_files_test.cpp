@@ -7,23 +7,20 @@
 
 #include "expect_error.h"
 #include "file_helpers.h"
-#include "memory_file_system.h"
 #include "model/messages.h"
 #include "platform/posix_file_system.h"
 #include "storage/account_text.h"
 #include "storage/file_io.h"
+#include "support/memory_file_system.h"
+#include "support/test_keys.h"
 #include "temp_folder.h"
-#include "test_keys.h"
 
 namespace vellumkeep {
 namespace {
 
 class UserFilesTest : public ::testing::Test {
  protected:
-  UserFilesTest() : files_(fs_) {
-    files_.dataPath = folder_.path();
-    files_.keyCodeTable("alice01");
-  }
+  UserFilesTest() : files_(fs_) { files_.dataPath = folder_.path(); }
 
   UserAccount sampleAccount(int32_t mode) {
     UserAccount account = makeAccount("alice01", "alicepw1", mode, User);
@@ -36,12 +33,13 @@ class UserFilesTest : public ::testing::Test {
   TempFolder folder_;
   PosixFileSystem fs_;
   UserFiles files_;
+  const AccountKeys keys_ = AccountKeys::coded("alice01");
 };
 
 TEST_F(UserFilesTest, PasswordFileKeepsItsMeaningUnderFreshFiller) {
-  files_.storePasswordFile("alice01", Simple, "alicepw1");
+  files_.storePasswordFile(sampleAccount(Simple), keys_);
   std::string first = contentsOf(files_.passwordFile("alice01"));
-  files_.storePasswordFile("alice01", Simple, "alicepw1");
+  files_.storePasswordFile(sampleAccount(Simple), keys_);
   EXPECT_NE(first, contentsOf(files_.passwordFile("alice01")));
   PasswordRecord record = files_.loadPasswordFile("alice01");
   EXPECT_EQ(Simple, record.mode);
@@ -51,20 +49,20 @@ TEST_F(UserFilesTest, PasswordFileKeepsItsMeaningUnderFreshFiller) {
 
 TEST_F(UserFilesTest, DataFileIsCodedOrPlainByMode) {
   UserAccount account = sampleAccount(Simple);
-  files_.saveAccount(account, nullptr);
+  files_.saveAccount(account, keys_);
   std::string text = writeAccountText(account);
   std::string coded = contentsOf(files_.dataFile("alice01"));
   EXPECT_EQ(4 * text.size(), coded.size());
   EXPECT_EQ(std::string::npos, coded.find_first_not_of("0123456789"));
   UserAccount loaded;
-  files_.loadAccountText(Simple, "alice01", nullptr, loaded);
+  files_.loadAccountText(Simple, "alice01", keys_, loaded);
   EXPECT_EQ(text, writeAccountText(loaded));
 
   account.mode = Unencrypted;
-  files_.saveAccount(account, nullptr);
+  files_.saveAccount(account, keys_);
   text = writeAccountText(account);
   EXPECT_EQ(text, contentsOf(files_.dataFile("alice01")));
-  files_.loadAccountText(Unencrypted, "alice01", nullptr, loaded);
+  files_.loadAccountText(Unencrypted, "alice01", keys_, loaded);
   EXPECT_EQ(text, writeAccountText(loaded));
   // The account text is written nowhere but the data file.
   std::vector<std::string> entries;
@@ -75,24 +73,24 @@ TEST_F(UserFilesTest, DataFileIsCodedOrPlainByMode) {
 
 TEST_F(UserFilesTest, MissingDataFileIsCorruption) {
   UserAccount loaded;
-  EXPECT_THROW(files_.loadAccountText(Simple, "alice01", nullptr, loaded), std::domain_error);
+  EXPECT_THROW(files_.loadAccountText(Simple, "alice01", keys_, loaded), std::domain_error);
 }
 
 TEST_F(UserFilesTest, CodingErrorWritesNothing) {
   UserAccount account = sampleAccount(Simple);
-  files_.saveAccount(account, nullptr);
+  files_.saveAccount(account, keys_);
   std::string before = contentsOf(files_.dataFile("alice01"));
   account.groups[0].name = "\xD6\xD0";
-  EXPECT_THROW(files_.saveAccount(account, nullptr), std::overflow_error);
+  EXPECT_THROW(files_.saveAccount(account, keys_), std::overflow_error);
   EXPECT_EQ(before, contentsOf(files_.dataFile("alice01")));
 }
 
 TEST_F(UserFilesTest, PairSaveReplacesBothFiles) {
-  files_.saveAccount(sampleAccount(Simple), nullptr);
-  files_.storePasswordFile("alice01", Simple, "alicepw1");
+  files_.saveAccount(sampleAccount(Simple), keys_);
+  files_.storePasswordFile(sampleAccount(Simple), keys_);
   UserAccount changed = sampleAccount(Unencrypted);
   changed.password = "newpass1";
-  files_.saveAccountAndPassword(changed, nullptr);
+  files_.saveAccountAndPassword(changed, keys_);
   PasswordRecord record = files_.loadPasswordFile("alice01");
   EXPECT_EQ(Unencrypted, record.mode);
   EXPECT_EQ("newpass1", record.password);
@@ -100,14 +98,14 @@ TEST_F(UserFilesTest, PairSaveReplacesBothFiles) {
 }
 
 TEST_F(UserFilesTest, PairSaveFailureKeepsTheOldPair) {
-  files_.saveAccount(sampleAccount(Simple), nullptr);
-  files_.storePasswordFile("alice01", Simple, "alicepw1");
+  files_.saveAccount(sampleAccount(Simple), keys_);
+  files_.storePasswordFile(sampleAccount(Simple), keys_);
   std::string oldData = contentsOf(files_.dataFile("alice01"));
   std::string oldPassword = contentsOf(files_.passwordFile("alice01"));
   // A folder where the new password file would go makes its write fail.
   std::filesystem::create_directory(files_.passwordFile("alice01") + ".pending");
   UserAccount changed = sampleAccount(Unencrypted);
-  EXPECT_THROW(files_.saveAccountAndPassword(changed, nullptr), std::runtime_error);
+  EXPECT_THROW(files_.saveAccountAndPassword(changed, keys_), std::runtime_error);
   EXPECT_EQ(oldData, contentsOf(files_.dataFile("alice01")));
   EXPECT_EQ(oldPassword, contentsOf(files_.passwordFile("alice01")));
   EXPECT_FALSE(fileExists(files_.dataFile("alice01") + ".pending"));
@@ -143,26 +141,26 @@ UserAccount largeStrongAccount() {
 TEST(UserFilesOnFaultyDisk, LargeStrongSaveFailingAtAnyStepKeepsTheOldFile) {
   MemoryFileSystem fs;
   UserFiles files(fs);
-  const StrongKeys keys = quickKeys("alicepw1");
+  const AccountKeys keys(quickKeys("alicepw1"));
   const UserAccount old = smallStrongAccount();
   const UserAccount large = largeStrongAccount();
-  files.saveAccount(old, &keys);
+  files.saveAccount(old, keys);
   const std::size_t before = fs.steps();
-  files.saveAccount(large, &keys);
+  files.saveAccount(large, keys);
   const std::size_t saveSteps = fs.steps() - before;
   ASSERT_GT(saveSteps, 6u);  // the file is written in several pieces
   UserAccount loaded;
-  files.loadAccountText(Strong, "alice01", &keys, loaded);
+  files.loadAccountText(Strong, "alice01", keys, loaded);
   EXPECT_EQ(writeAccountText(large), writeAccountText(loaded));
 
   for (std::size_t step = 1; step <= saveSteps; ++step) {
-    files.saveAccount(old, &keys);
+    files.saveAccount(old, keys);
     fs.failAt(fs.steps() + step);
     const std::string error =
-        errorText<std::runtime_error>([&] { files.saveAccount(large, &keys); });
+        errorText<std::runtime_error>([&] { files.saveAccount(large, keys); });
     fs.heal();
     // The last steps (the rename's folder sync) come after the new file is in place.
-    files.loadAccountText(Strong, "alice01", &keys, loaded);
+    files.loadAccountText(Strong, "alice01", keys, loaded);
     const std::string text = writeAccountText(loaded);
     if (error == msg::kWriteFailed) {
       EXPECT_EQ(writeAccountText(old), text) << step;

@@ -1,13 +1,13 @@
-#include "exec/executor.h"
+#include "commands/executor.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
+#include "commands/command_table.h"
 #include "expect_error.h"
 #include "model/messages.h"
 #include "session_fixture.h"
-#include "shell/command_table.h"
 
 namespace vellumkeep {
 namespace {

@@ -1,9 +1,11 @@
 // The command language in one table: for every command its word, CommandCode, the roles that
 // may use it, how the parser reads its words, the operation that runs it, the LayoutCode that
-// operation pushes, how its result is shown, and its help. Parser, executor, display, help and
-// completion all read this table; a new command is a new row.
+// operation pushes, how its result is shown, its help, what Tab completes, the questions and
+// confirmation it asks, and which of its lines hold a secret. Parser, executor, display, help,
+// completion and the history all read this table; a new command is a new row and its operation.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -15,35 +17,9 @@
 namespace vellumkeep {
 
 struct ProgramState;
-struct CommandRow;
 
-// Runs a command; `row` is the command's own row (its LayoutCode, for instance).
-using Operation = void (*)(ProgramState& state, const CommandRow& row);
-
-// The first entry an operation pushes. Values are shared on purpose: mode and dir with named
-// groups both use 0, setmode and setpassword use 12 like delpassword.
-enum LayoutCode : int32_t {
-  kNamedGroupsLayout = 0,  // dir with group names
-  kModesLayout = 0,
-  kGroupsLayout = 1,  // dir alone
-  kSearchLayout = 2,
-  kEntryLayout = 3,
-  kUsersLayout = 4,
-  kAddAdminLayout = 5,
-  kAddUserLayout = 6,
-  kAddGroupLayout = 7,
-  kAddEntryLayout = 8,
-  kDeleteAdminLayout = 9,
-  kDeleteUserLayout = 10,
-  kDeleteGroupLayout = 11,
-  kDeleteEntryLayout = 12,
-  kOwnAccountLayout = 12,   // setmode, setpassword
-  kHelpLayout = 15,         // help alone: the commands the Operator may use
-  kCommandHelpLayout = 16,  // help WORD
-  kEndLayout = 17,          // exit, quit
-  kGeneratedPasswordLayout = 18,
-  kCopiedPasswordLayout = 19,
-};
+// Runs a command; `layout` is the LayoutCode of its row, what it pushes first.
+using Operation = void (*)(ProgramState& state, LayoutCode layout);
 
 // How the parser reads the words after the command word.
 enum class ParseForm {
@@ -98,6 +74,31 @@ struct CompletedWords {
   CompletedWord later = CompletedWord::kNone;
 };
 
+// What a command asks on the console beyond the words of its line.
+struct Dialogue {
+  // Asked in this order when no word follows the command word (the parse form says how each
+  // answer is read); unused places are null. kNewEntry asks the first three, then the fourth
+  // (a yes/no question) before each pair of the fifth and sixth.
+  std::array<const char*, 6> questions{};
+  // kDeletion: a line shown before the confirmation, or null, and the yes/no question.
+  const char* warning = nullptr;
+  const char* confirmation = nullptr;
+};
+
+// A deletion's confirmation, with or without a warning before it.
+constexpr Dialogue confirms(const char* warning, const char* question) {
+  Dialogue dialogue;
+  dialogue.warning = warning;
+  dialogue.confirmation = question;
+  return dialogue;
+}
+constexpr Dialogue confirms(const char* question) {
+  return confirms(nullptr, question);
+}
+
+// No line of the command holds a secret.
+inline constexpr int kNoSecret = -1;
+
 struct CommandRow {
   const char* word;
   CommandCode code;  // the row's index in the table
@@ -106,11 +107,19 @@ struct CommandRow {
   Operation operation;
   LayoutCode layout;  // what the operation pushes first (dir: when no group is named)
   ResultView view;
-  const char* warning;   // deletions: a line shown before the question, or null
-  const char* question;  // deletions: the confirmation, or null
   msg::CommandHelp help;
   CompletedWords completes = {};
+  Dialogue dialogue = {};
+  // A line holding at least this many words after the command word holds a password and is
+  // never kept for recall; kNoSecret when none does.
+  int secretFrom = kNoSecret;
 };
+
+// True when the command line of `row` with `arguments` words after the command word holds a
+// secret.
+inline bool holdsSecret(const CommandRow& row, std::size_t arguments) {
+  return row.secretFrom != kNoSecret && arguments >= static_cast<std::size_t>(row.secretFrom);
+}
 
 // The rows, in the order of their codes.
 class CommandRows {

@@ -1,18 +1,14 @@
-// Runs the command whose code the shell pushed, and the steps every operation shares.
+// The steps every operation shares: taking its arguments off the ArgumentStack and pushing its
+// result.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
-#include "program_state.h"
+#include "exec/program_state.h"
 
 namespace vellumkeep {
-
-// Pops the top code and runs the operation of its row in the command table. Returns at once
-// on an empty stack; throws "数据栈错误!" for -1 and "非法操作!" for any other code without a
-// row (the code is left on the stack).
-void executeCommand(ProgramState& state);
 
 // Removes the top code, if any.
 void popCommandCode(ProgramState& state);

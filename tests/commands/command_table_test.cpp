@@ -1,4 +1,4 @@
-#include "shell/command_table.h"
+#include "commands/command_table.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,28 @@ std::string rolesOf(const CommandRow& row) {
   if (mayUse(Administrator, row)) roles += 'a';
   if (mayUse(User, row)) roles += 'u';
   return roles;
+}
+
+// How many questions the parser asks in each form when no word is typed.
+size_t questionsNeeded(ParseForm form) {
+  switch (form) {
+    case ParseForm::kNewAccount:
+      return 2;
+    case ParseForm::kNewAccountMode:
+      return 3;
+    case ParseForm::kNewGroup:
+      return 1;
+    case ParseForm::kNewEntry:
+      return 6;
+    default:
+      return 0;
+  }
+}
+
+size_t questionCount(const CommandRow& row) {
+  size_t count = 0;
+  for (const char* question : row.dialogue.questions) count += question != nullptr;
+  return count;
 }
 
 // The fifteen commands that operators and their scripts know keep their codes, rights and
@@ -59,7 +81,8 @@ TEST(CommandTable, EveryRowIsCompleteAndFoundByItsWordAndItsCode) {
     EXPECT_EQ(&row, findCommand(row.word)) << row.word;
     EXPECT_EQ(&row, commandRow(row.code)) << row.word;
     EXPECT_NE(nullptr, row.operation) << row.word;
-    EXPECT_EQ(row.form == ParseForm::kDeletion, row.question != nullptr) << row.word;
+    EXPECT_EQ(row.form == ParseForm::kDeletion, row.dialogue.confirmation != nullptr) << row.word;
+    EXPECT_EQ(questionsNeeded(row.form), questionCount(row)) << row.word;
     ++expected;
   }
   EXPECT_EQ(kCommandCount, commandRows().size());

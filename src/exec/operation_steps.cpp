@@ -1,21 +1,6 @@
-#include "exec/executor.h"
-
-#include <stdexcept>
-
-#include "model/messages.h"
-#include "shell/command_table.h"
+#include "exec/operation_steps.h"
 
 namespace vellumkeep {
-
-void executeCommand(ProgramState& state) {
-  if (state.opcodeStack.empty()) return;
-  CommandCode code = state.opcodeStack.back();
-  if (code == kNoCommand) throw std::runtime_error(msg::kStackError);
-  const CommandRow* row = commandRow(code);
-  if (!row) throw std::runtime_error(msg::kIllegalOperation);
-  popCommandCode(state);
-  row->operation(state, *row);
-}
 
 void popCommandCode(ProgramState& state) {
   if (!state.opcodeStack.empty()) state.opcodeStack.pop_back();

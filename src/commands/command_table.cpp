@@ -1,7 +1,8 @@
-#include "shell/command_table.h"
+#include "commands/command_table.h"
 
 #include <iterator>
 
+#include "commands/help_command.h"
 #include "exec/account_operations.h"
 #include "exec/group_operations.h"
 #include "exec/query_operations.h"
@@ -31,53 +32,91 @@ constexpr CompletedWords kAdministratorName{CompletedWord::kAdministrator};
 constexpr CompletedWords kModeName{CompletedWord::kMode};
 constexpr CompletedWords kCommandWord{CompletedWord::kCommand};
 
+// What the commands ask when no word follows the command word.
+constexpr Dialogue kNewAccountQuestions{{msg::kAskUserName, msg::kAskPassword}};
+constexpr Dialogue kNewUserQuestions{{msg::kAskUserName, msg::kAskPassword, msg::kAskMode}};
+constexpr Dialogue kNewGroupQuestions{{msg::kAskGroup}};
+constexpr Dialogue kNewEntryQuestions{{msg::kAskTargetGroup, msg::kAskUserName, msg::kAskPassword,
+                                       msg::kAskMoreInfo, msg::kAskInfoType, msg::kAskInfoContent}};
+
+// The password is typed on the line: after the command word (setpassword, addadmin, adduser,
+// whose lines are all kept private), or as the third word (addpassword).
+constexpr int kAnyLine = 0;
+constexpr int kFromThirdWord = 3;
+
 // DO NOT CHANGE the codes, masks and layouts of the first fifteen rows: they are the command
 // language that operators and their scripts know.
 constexpr CommandRow kRows[] = {
     {"dir", 0, kDataKeepers, ParseForm::kPlainWords, queryGroups, kGroupsLayout,
-     ResultView::kGroups, nullptr, nullptr, msg::kHelpDir, kGroupNames},
+     ResultView::kGroups, msg::kHelpDir, kGroupNames},
     {"seach", 1, kDataKeepers, ParseForm::kPlainWords, searchEntries, kSearchLayout,
-     ResultView::kSearchHits, nullptr, nullptr, msg::kHelpSeach, kAccountNames},
+     ResultView::kSearchHits, msg::kHelpSeach, kAccountNames},
     {"password", 2, kDataKeepers, ParseForm::kPlainWords, queryEntry, kEntryLayout,
-     ResultView::kEntry, nullptr, nullptr, msg::kHelpPassword, kGroupThenAccount},
+     ResultView::kEntry, msg::kHelpPassword, kGroupThenAccount},
     {"user", 3, kUserManagers, ParseForm::kNoArguments, queryUsers, kUsersLayout,
-     ResultView::kUsers, nullptr, nullptr, msg::kHelpUser},
+     ResultView::kUsers, msg::kHelpUser},
     {"mode", 4, kEveryRole, ParseForm::kPlainWords, queryModes, kModesLayout, ResultView::kModes,
-     nullptr, nullptr, msg::kHelpMode},
-    {"addadmin", 5, kAdminManagers, ParseForm::kNewAccount, addAdmin, kAddAdminLayout,
-     ResultView::kSuccess, nullptr, nullptr, msg::kHelpAddadmin},
+     msg::kHelpMode},
+    {"addadmin",
+     5,
+     kAdminManagers,
+     ParseForm::kNewAccount,
+     addAdmin,
+     kAddAdminLayout,
+     ResultView::kSuccess,
+     msg::kHelpAddadmin,
+     {},
+     kNewAccountQuestions,
+     kAnyLine},
     {"adduser", 6, kUserManagers, ParseForm::kNewAccountMode, addUser, kAddUserLayout,
-     ResultView::kSuccess, nullptr, nullptr, msg::kHelpAdduser, kNewUsersMode},
-    {"adddir", 7, kDataKeepers, ParseForm::kNewGroup, addGroup, kAddGroupLayout,
-     ResultView::kSuccess, nullptr, nullptr, msg::kHelpAdddir},
+     ResultView::kSuccess, msg::kHelpAdduser, kNewUsersMode, kNewUserQuestions, kAnyLine},
+    {"adddir",
+     7,
+     kDataKeepers,
+     ParseForm::kNewGroup,
+     addGroup,
+     kAddGroupLayout,
+     ResultView::kSuccess,
+     msg::kHelpAdddir,
+     {},
+     kNewGroupQuestions},
     {"addpassword", 8, kDataKeepers, ParseForm::kNewEntry, addPasswordEntry, kAddEntryLayout,
-     ResultView::kSuccess, nullptr, nullptr, msg::kHelpAddpassword, kGroupFirst},
+     ResultView::kSuccess, msg::kHelpAddpassword, kGroupFirst, kNewEntryQuestions, kFromThirdWord},
     {"deladmin", 9, kAdminManagers, ParseForm::kDeletion, deleteAccount, kDeleteAdminLayout,
-     ResultView::kSuccess, nullptr, msg::kConfirmDeleteAdmin, msg::kHelpDeladmin,
-     kAdministratorName},
+     ResultView::kSuccess, msg::kHelpDeladmin, kAdministratorName,
+     confirms(msg::kConfirmDeleteAdmin)},
     {"deluser", 10, kUserManagers, ParseForm::kDeletion, deleteAccount, kDeleteUserLayout,
-     ResultView::kSuccess, msg::kWarnDeleteUser, msg::kConfirmDeleteUser, msg::kHelpDeluser,
-     kUserName},
+     ResultView::kSuccess, msg::kHelpDeluser, kUserName,
+     confirms(msg::kWarnDeleteUser, msg::kConfirmDeleteUser)},
     {"deldir", 11, kDataKeepers, ParseForm::kDeletion, deleteGroup, kDeleteGroupLayout,
-     ResultView::kSuccess, msg::kWarnDeleteGroup, msg::kConfirmDeleteGroup, msg::kHelpDeldir,
-     kGroupFirst},
+     ResultView::kSuccess, msg::kHelpDeldir, kGroupFirst,
+     confirms(msg::kWarnDeleteGroup, msg::kConfirmDeleteGroup)},
     {"delpassword", 12, kDataKeepers, ParseForm::kDeletion, deletePasswordEntry, kDeleteEntryLayout,
-     ResultView::kSuccess, nullptr, msg::kConfirmDeleteEntry, msg::kHelpDelpassword,
-     kGroupThenAccount},
+     ResultView::kSuccess, msg::kHelpDelpassword, kGroupThenAccount,
+     confirms(msg::kConfirmDeleteEntry)},
     {"setmode", 13, User, ParseForm::kTextWords, setMode, kOwnAccountLayout, ResultView::kSuccess,
-     nullptr, nullptr, msg::kHelpSetmode, kModeName},
-    {"setpassword", 14, kUserManagers, ParseForm::kNewPassword, setPassword, kOwnAccountLayout,
-     ResultView::kSuccess, nullptr, nullptr, msg::kHelpSetpassword},
+     msg::kHelpSetmode, kModeName},
+    {"setpassword",
+     14,
+     kUserManagers,
+     ParseForm::kNewPassword,
+     setPassword,
+     kOwnAccountLayout,
+     ResultView::kSuccess,
+     msg::kHelpSetpassword,
+     {},
+     {},
+     kAnyLine},
     {"help", 15, kEveryRole, ParseForm::kPlainWords, describeCommands, kHelpLayout,
-     ResultView::kHelp, nullptr, nullptr, msg::kHelpHelp, kCommandWord},
-    {"exit", 16, kEveryRole, ParseForm::kEnd, endSession, kEndLayout, ResultView::kNothing, nullptr,
-     nullptr, msg::kHelpExit},
-    {"quit", 17, kEveryRole, ParseForm::kEnd, endSession, kEndLayout, ResultView::kNothing, nullptr,
-     nullptr, msg::kHelpQuit},
+     ResultView::kHelp, msg::kHelpHelp, kCommandWord},
+    {"exit", 16, kEveryRole, ParseForm::kEnd, endSession, kEndLayout, ResultView::kNothing,
+     msg::kHelpExit},
+    {"quit", 17, kEveryRole, ParseForm::kEnd, endSession, kEndLayout, ResultView::kNothing,
+     msg::kHelpQuit},
     {"genpassword", 18, kDataKeepers, ParseForm::kPlainWords, generatePassword,
-     kGeneratedPasswordLayout, ResultView::kPassword, nullptr, nullptr, msg::kHelpGenpassword},
+     kGeneratedPasswordLayout, ResultView::kPassword, msg::kHelpGenpassword},
     {"copypassword", 19, kDataKeepers, ParseForm::kTextWords, copyPassword, kCopiedPasswordLayout,
-     ResultView::kCopied, nullptr, nullptr, msg::kHelpCopypassword, kGroupThenAccount},
+     ResultView::kCopied, msg::kHelpCopypassword, kGroupThenAccount},
 };
 
 static_assert(std::size(kRows) == kCommandCount, "kCommandCount counts the rows");

@@ -1,0 +1,38 @@
+#include "exec/command_words.h"
+
+#include <algorithm>
+
+namespace vellumkeep {
+
+namespace {
+
+constexpr std::string_view kSeparators = " \t";
+
+}  // namespace
+
+std::vector<std::string> splitWords(std::string_view line) {
+  std::vector<std::string> words;
+  size_t at = line.find_first_not_of(kSeparators);
+  while (at != std::string_view::npos) {
+    const size_t end = std::min(line.find_first_of(kSeparators, at), line.size());
+    words.emplace_back(line.substr(at, end - at));
+    at = line.find_first_not_of(kSeparators, end);
+  }
+  return words;
+}
+
+void CommandStream::load(std::string_view line) {
+  words_ = splitWords(line);
+  next_ = 0;
+}
+
+bool CommandStream::readWord(std::string& word) {
+  if (next_ >= words_.size()) {
+    word.clear();
+    return false;
+  }
+  word = words_[next_++];
+  return true;
+}
+
+}  // namespace vellumkeep

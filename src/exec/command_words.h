@@ -1,0 +1,30 @@
+// The words of a command line: the runs of bytes between blanks and tabs, the only separators a
+// line that passed the line check can hold.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellumkeep {
+
+// Every word of `line`, in order.
+std::vector<std::string> splitWords(std::string_view line);
+
+// The CommandStream: the words of the line being parsed, handed out one at a time.
+class CommandStream {
+ public:
+  // Replaces what the stream held with the words of `line`.
+  void load(std::string_view line);
+  // Forgets every word.
+  void clear() { load({}); }
+  // Replaces `word` with the next word; false, with `word` empty, when none is left.
+  bool readWord(std::string& word);
+
+ private:
+  std::vector<std::string> words_;
+  std::size_t next_ = 0;
+};
+
+}  // namespace vellumkeep

@@ -1,0 +1,142 @@
+#include "storage/account_store.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+#include "model/messages.h"
+#include "model/name_rules.h"
+#include "platform/secret_memory.h"
+#include "storage/config_file.h"
+#include "storage/corruption.h"
+#include "storage/file_io.h"
+#include "storage/folder_recovery.h"
+
+namespace vellumkeep {
+
+namespace {
+
+bool isListed(const AccountRegistry& registry, std::string_view name) {
+  const auto& names = registry.names;
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// A hand-edited Config.ini may name anything; only a valid name may become a path.
+void requireUsableName(std::string_view name) {
+  if (!isUsableName(name)) throwCorruptUserData();
+}
+
+}  // namespace
+
+AccountStore::AccountStore(FileSystem& fs, std::string configPath)
+    : fs_(fs), configPath_(std::move(configPath)), files_(fs) {}
+
+void AccountStore::writeUserList(const std::vector<std::string>& names) {
+  writeConfig(fs_, configPath_, files_.dataPath, names);
+}
+
+const AccountKeys& AccountStore::operatorKeys(const UserAccount& op) {
+  if (!operatorKeys_) {
+    if (op.mode == Strong) throw std::logic_error("the Operator's keys come from its login");
+    operatorKeys_ = AccountKeys::coded(op.name);
+  }
+  return *operatorKeys_;
+}
+
+void AccountStore::startUp(AccountRegistry& registry) {
+  readConfig(fs_, configPath_, files_.dataPath, registry.names);
+  // Config.ini is replaced through a temporary too; the old file stands.
+  fs_.removeFile(atomicTemporaryOf(configPath_));
+  recoverDataFolder(files_, registry.names);
+}
+
+bool AccountStore::checkCredentials(AccountRegistry& registry, std::string_view name,
+                                    std::string_view typed) {
+  if (!isListed(registry, name)) return false;
+  requireUsableName(name);
+  const PasswordRecord record = files_.loadPasswordFile(name);
+  // In mode strong one derivation checks the password and gives the key of the data file.
+  std::optional<AccountKeys> keys = files_.unlock(name, record, typed);
+  if (!keys) return false;
+  files_.loadAccountText(record.mode, name, *keys, scratchAccount_);
+  // Moved, not copied: a large store is then never held twice.
+  registry.loadAccountFromScratch(std::move(scratchAccount_));
+  const UserAccount* account = registry.findAccount(name);
+  if (!account || account->password != typed) return false;
+  operatorKeys_ = std::move(keys);
+  return true;
+}
+
+void AccountStore::loadOtherAccounts(AccountRegistry& registry, std::string_view operatorName) {
+  for (size_t i = 0; i < registry.names.size(); ++i) {
+    const std::string name = registry.names[i];
+    if (name == operatorName || registry.findAccount(name)) continue;
+    requireUsableName(name);
+    const PasswordRecord record = files_.loadPasswordFile(name);
+    if (record.strong) {
+      scratchAccount_ = files_.loadStrongIdentity(name);
+    } else {
+      files_.loadAccountText(record.mode, name, AccountKeys::coded(name), scratchAccount_);
+    }
+    registry.loadAccountFromScratch(std::move(scratchAccount_));
+  }
+  registry.operatorAccount(operatorName);  // throws when the Operator is not loaded
+}
+
+void AccountStore::renewPasswordFile(const UserAccount& op) {
+  if (op.mode == Strong) return;
+  files_.storePasswordFile(op, operatorKeys(op));
+}
+
+// The Operator's saves write the text straight from the registry's account: a copy into the
+// scratch account first would hold a large store twice and cost as much as the writing.
+void AccountStore::saveDataFile(const UserAccount& op) {
+  files_.saveAccount(op, operatorKeys(op));
+}
+
+void AccountStore::saveBothFiles(const UserAccount& op) {
+  AccountKeys keys = files_.makeKeys(op);
+  files_.saveAccountAndPassword(op, keys);
+  operatorKeys_ = std::move(keys);
+}
+
+void AccountStore::addAccountFiles(AccountRegistry& registry, std::string_view name) {
+  registry.copyAccountToScratch(name, scratchAccount_);
+  const UserAccount& account = scratchAccount_;
+  const AccountKeys keys = files_.makeKeys(account);
+  try {
+    files_.writeNewAccount(account, keys);
+    writeUserList(registry.names);  // the account counts from here
+  } catch (const std::runtime_error&) {
+    files_.discardNewAccount(name);
+    throw;
+  }
+  try {
+    files_.commitNewAccount(name);
+  } catch (const std::runtime_error&) {
+    // Should Config.ini keep the name after all, the next start finishes the addition.
+    writeUserList(registry.namesWithout(name));
+    files_.discardNewAccount(name);
+    throw;
+  }
+  // An administrator holds a user in mode strong as its identity only, as after a login.
+  if (keys.strong()) wipe(registry.findAccount(name)->password);
+  wipe(scratchAccount_.password);
+}
+
+void AccountStore::deleteAccountFiles(const AccountRegistry& registry, std::string_view name) {
+  files_.beginRemoval(name);
+  try {
+    writeUserList(registry.namesWithout(name));  // the deletion counts from here
+  } catch (const std::runtime_error&) {
+    files_.undoRemoval(name);
+    throw;
+  }
+  if (!files_.finishRemoval(name)) {
+    files_.undoRemoval(name);
+    writeUserList(registry.names);  // listed again, with its files
+    throw std::runtime_error(msg::kWriteFailed);
+  }
+}
+
+}  // namespace vellumkeep

@@ -1,0 +1,74 @@
+// The accounts' side of the disk for one run: Config.ini, the users' files in the data folder,
+// and the keys of the Operator's files. Moves accounts between their files and the registry:
+// start-up, logging in against the files, loading every other user for an administrator, and
+// the file steps of each changing command. Sees nothing of the console or the command state.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/account_registry.h"
+#include "platform/file_system.h"
+#include "storage/account_keys.h"
+#include "storage/user_files.h"
+
+namespace vellumkeep {
+
+class AccountStore {
+ public:
+  AccountStore(FileSystem& fs, std::string configPath);
+
+  const std::string& configPath() const { return configPath_; }
+  UserFiles& files() { return files_; }
+  const UserFiles& files() const { return files_; }
+
+  // Reads Config.ini (the data folder and the names of all users into `registry`) and brings
+  // the data folder back to whole file pairs after a run that was killed.
+  void startUp(AccountRegistry& registry);
+
+  // True when `name` is listed, `typed` is the password in its password file, and the account
+  // loaded from its data file (now registered) carries the same password; the account's keys
+  // are then the Operator's. Throws the corruption error for damaged or missing files, and for
+  // a listed name that breaks the user-name rules (no path is ever built of it).
+  bool checkCredentials(AccountRegistry& registry, std::string_view name, std::string_view typed);
+
+  // Loads the account of every other listed user: a user in mode strong as its identity only,
+  // without its password or credentials. Throws "操作员异常!" when the Operator is not loaded.
+  void loadOtherAccounts(AccountRegistry& registry, std::string_view operatorName);
+
+  // Rewrites the Operator's password file with fresh filler; nothing in mode strong, whose
+  // password file holds none.
+  void renewPasswordFile(const UserAccount& op);
+
+  // Writes the Operator's data file.
+  void saveDataFile(const UserAccount& op);
+
+  // Writes both files of the Operator after a change of its mode or password, with new keys
+  // (in mode strong a new salt, so that the old password opens nothing).
+  void saveBothFiles(const UserAccount& op);
+
+  // True when the data folder holds a file of the account `name`, listed or not.
+  bool hasFiles(std::string_view name) const { return files_.hasFiles(name); }
+
+  // Writes the files of the newly registered account `name` and Config.ini listing it. On
+  // failure the account is neither listed nor has files, and "文件写入失败!" is thrown.
+  void addAccountFiles(AccountRegistry& registry, std::string_view name);
+
+  // Writes Config.ini without the account `name` and deletes its files. On failure the account
+  // stays listed with its files, and "文件写入失败!" is thrown.
+  void deleteAccountFiles(const AccountRegistry& registry, std::string_view name);
+
+ private:
+  // The keys of the Operator's files: those of its login, or, in the coded modes, its table.
+  const AccountKeys& operatorKeys(const UserAccount& op);
+  void writeUserList(const std::vector<std::string>& names);
+
+  FileSystem& fs_;
+  std::string configPath_;  // Config.ini: the data folder and the user list
+  UserFiles files_;
+  std::optional<AccountKeys> operatorKeys_;
+  UserAccount scratchAccount_;  // transfer record between the files and the registry
+};
+
+}  // namespace vellumkeep
