@@ -40,17 +40,12 @@ int install(Console& console, FileSystem& fs, const std::string& folder, int32_t
   // Refused before any question: nobody types a password for nothing.
   checkNewInstallation(fs, kConfigPath, folder);
   console.out.text(msg::kInitAskPassword).flush();
-  std::string password = console.readSecretLine();
+  const SecretString password = console.readSecretLine();
   console.out.text(msg::kInitAskAgain).flush();
-  std::string again = console.readSecretLine();
-  const bool same = again == password;
-  wipe(again);
-  if (!same) {
-    wipe(password);
+  if (!samePassword(console.readSecretLine(), password)) {
     throw std::runtime_error(msg::kInitPasswordsDiffer);
   }
   createInstallation(fs, kConfigPath, folder, password, mode);
-  wipe(password);
   console.out.text(msg::kInitDone).endLine();
   return kExitSuccess;
 }

@@ -37,7 +37,7 @@ class ScriptedEditor : public LineEditor {
     prompts.emplace_back(prompt);
     return answer();
   }
-  std::string readSecretLine(std::string_view prompt) override {
+  SecretString readSecretLine(std::string_view prompt) override {
     prompts.push_back("secret:" + std::string(prompt));
     return answer();
   }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/secret_memory.h"
+
 namespace vellumkeep {
 
 // The codes of the command table's rows (commands/command_table.h); -2 means a confirmation was
@@ -15,9 +17,10 @@ using CommandCode = int32_t;
 inline constexpr CommandCode kDeclined = -2;
 inline constexpr CommandCode kNoCommand = -1;
 
+// An argument may be a password, so its text is wiped when the stack lets it go.
 struct ArgumentEntry {
   int32_t tag = 1;  // always 1; nothing reads it
-  std::string text;
+  SecretString text;
 };
 
 // The first entry an operation pushes. Values are shared on purpose: mode and dir with named

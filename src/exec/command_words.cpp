@@ -10,8 +10,8 @@ constexpr std::string_view kSeparators = " \t";
 
 }  // namespace
 
-std::vector<std::string> splitWords(std::string_view line) {
-  std::vector<std::string> words;
+std::vector<std::string_view> splitWords(std::string_view line) {
+  std::vector<std::string_view> words;
   size_t at = line.find_first_not_of(kSeparators);
   while (at != std::string_view::npos) {
     const size_t end = std::min(line.find_first_of(kSeparators, at), line.size());
@@ -22,16 +22,17 @@ std::vector<std::string> splitWords(std::string_view line) {
 }
 
 void CommandStream::load(std::string_view line) {
-  words_ = splitWords(line);
+  words_.clear();
+  for (std::string_view word : splitWords(line)) words_.emplace_back(std::string(word));
   next_ = 0;
 }
 
-bool CommandStream::readWord(std::string& word) {
+bool CommandStream::readWord(SecretString& word) {
   if (next_ >= words_.size()) {
     word.clear();
     return false;
   }
-  word = words_[next_++];
+  word = std::move(words_[next_++]);
   return true;
 }
 

@@ -7,12 +7,15 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/secret_memory.h"
+
 namespace vellumkeep {
 
-// Every word of `line`, in order.
-std::vector<std::string> splitWords(std::string_view line);
+// Every word of `line`, in order, as views into it.
+std::vector<std::string_view> splitWords(std::string_view line);
 
-// The CommandStream: the words of the line being parsed, handed out one at a time.
+// The CommandStream: the words of the line being parsed, handed out one at a time. A word may
+// be a password, so each is wiped once dropped.
 class CommandStream {
  public:
   // Replaces what the stream held with the words of `line`.
@@ -20,10 +23,10 @@ class CommandStream {
   // Forgets every word.
   void clear() { load({}); }
   // Replaces `word` with the next word; false, with `word` empty, when none is left.
-  bool readWord(std::string& word);
+  bool readWord(SecretString& word);
 
  private:
-  std::vector<std::string> words_;
+  std::vector<SecretString> words_;
   std::size_t next_ = 0;
 };
 

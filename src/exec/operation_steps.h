@@ -15,8 +15,8 @@ void popCommandCode(ProgramState& state);
 
 // The arguments an operation took off the ArgumentStack, first typed first.
 struct Arguments {
-  std::vector<std::string> values;  // without the command word
-  size_t count = 0;                 // entries taken, the command word included
+  std::vector<SecretString> values;  // without the command word
+  size_t count = 0;                  // entries taken, the command word included
 };
 
 // Empties the ArgumentStack into an Arguments.

@@ -109,26 +109,37 @@ void Console::pauseIdleLimit(bool paused) {
   if (editor_) editor_->pauseIdleLimit(paused);
 }
 
-std::string Console::readLine() {
+SecretString Console::readLine() {
   if (editor_) {
     out.flush();
     return editor_->readLine(out.takePartialLine());
   }
-  std::string line;
-  if (!std::getline(in_, line)) throw InputExhausted{};
-  return line;
+  return readStreamLine();
 }
 
-std::string Console::readSecretLine() {
+SecretString Console::readSecretLine() {
   if (editor_) {
     out.flush();
     return editor_->readSecretLine(out.takePartialLine());
   }
   if (!inputIsTerminal_) return readLine();
   TerminalModeChange echoOff(STDIN_FILENO, TerminalModeKind::kNoEcho);
-  std::string line;
-  bool ok = static_cast<bool>(std::getline(in_, line));
-  out.endLine();
+  try {
+    SecretString line = readStreamLine();
+    out.endLine();
+    return line;
+  } catch (const InputExhausted&) {
+    out.endLine();
+    throw;
+  }
+}
+
+SecretString Console::readStreamLine() {
+  SecretString line;
+  std::string read;
+  read.reserve(256);  // a line is not left behind in pieces by growing
+  const bool ok = static_cast<bool>(std::getline(in_, read));
+  line = SecretString(std::move(read));
   if (!ok) throw InputExhausted{};
   return line;
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/line_editor.h"
+#include "platform/secret_memory.h"
 
 namespace vellumkeep {
 
@@ -71,10 +72,11 @@ class Console {
           ConsoleEncoding errEncoding, bool inputIsTerminal = false);
 
   // Reads one line without its line end; throws InputExhausted at the end of input. With a
-  // line editor it may also throw InputCancelled or InputIdle (line_editor.h).
-  std::string readLine();
+  // line editor it may also throw InputCancelled or InputIdle (line_editor.h). Any line may
+  // carry a password (a command line, an answer), so it is wiped once dropped.
+  SecretString readLine();
   // Like readLine; on a terminal the line is read without echo and a line end follows.
-  std::string readSecretLine();
+  SecretString readSecretLine();
   // Reads through `editor` from now on: the prompts written on `out` go to it.
   void attachEditor(LineEditor& editor);
   // Offers a command line to the editor's history; nothing without an editor.
@@ -92,6 +94,9 @@ class Console {
   ConsoleWriter err;
 
  private:
+  // One line of the input stream.
+  SecretString readStreamLine();
+
   std::istream& in_;
   LineEditor* editor_ = nullptr;
   bool inputIsTerminal_;

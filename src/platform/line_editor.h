@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/secret_memory.h"
+
 namespace vellumkeep {
 
 // Thrown when the operator breaks off an answer at the terminal: Ctrl-C, or Ctrl-D on an
@@ -27,7 +29,7 @@ class LineEditor {
   // Throws InputCancelled, InputIdle, or InputExhausted when the terminal is gone.
   virtual std::string readLine(std::string_view prompt) = 0;
   // The same without showing what is typed; a line end follows.
-  virtual std::string readSecretLine(std::string_view prompt) = 0;
+  virtual SecretString readSecretLine(std::string_view prompt) = 0;
   // Keeps a line for recall with the arrow keys and Ctrl-R, in memory only.
   virtual void remember(std::string_view line) = 0;
   // While paused, reads wait for ever (the idle limit does not apply).

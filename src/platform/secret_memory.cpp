@@ -47,8 +47,58 @@ void SecretBytes::release() noexcept {
 }
 
 void wipe(std::string& text) {
+  // The whole buffer: a shorter text may have left bytes of a longer one behind its end.
+  text.resize(text.capacity());
   sodium_memzero(text.data(), text.size());
   text.clear();
+}
+
+SecretString::SecretString(std::string text) : text_(std::move(text)) {
+  wipe(text);  // a short text leaves its bytes in the moved-from string's own buffer
+}
+
+void SecretString::append(char c) {
+  if (text_.size() == text_.capacity()) {
+    std::string larger;
+    larger.reserve(2 * text_.capacity() + 16);
+    larger = text_;
+    wipe(text_);
+    text_.swap(larger);
+  }
+  text_.push_back(c);
+}
+
+SecretString::SecretString(SecretString&& other) noexcept : text_(std::move(other.text_)) {
+  wipe(other.text_);
+}
+
+SecretString& SecretString::operator=(SecretString&& other) noexcept {
+  if (this != &other) {
+    wipe(text_);
+    text_ = std::move(other.text_);
+    wipe(other.text_);
+  }
+  return *this;
+}
+
+namespace {
+
+using Digest = unsigned char[crypto_generichash_BYTES];
+
+void digestOf(std::string_view text, Digest& digest) {
+  crypto_generichash(digest, sizeof digest, reinterpret_cast<const unsigned char*>(text.data()),
+                     text.size(), nullptr, 0);
+}
+
+}  // namespace
+
+bool samePassword(std::string_view typed, std::string_view stored) {
+  // Equal-length digests, so that neither the length nor the bytes show in the time taken.
+  Digest typedDigest;
+  Digest storedDigest;
+  digestOf(typed, typedDigest);
+  digestOf(stored, storedDigest);
+  return sodium_memcmp(typedDigest, storedDigest, sizeof typedDigest) == 0;
 }
 
 bool equalInConstantTime(const unsigned char* a, const unsigned char* b, std::size_t size) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace vellumkeep {
 
@@ -36,9 +37,52 @@ class SecretBytes {
   std::size_t size_;
 };
 
-// Overwrites the bytes `text` holds now with zeros and empties it: for typed passwords once
-// they have been used. Copies made earlier are not reached.
+// Overwrites every byte of `text`'s buffer with zeros and empties it. Copies made earlier are
+// not reached.
 void wipe(std::string& text);
+
+// Text that may hold a secret (a typed password, a command line that carries one): its bytes
+// are wiped when it is destroyed or given a new value. Move-only, so that the secret lives in
+// one place; a moved-from SecretString is empty and holds nothing of it.
+class SecretString {
+ public:
+  SecretString() = default;
+  // Takes the text; a copy is made only of a text that is not moved in.
+  SecretString(std::string text);  // NOLINT: implicit, so that any text can be handed over
+  SecretString(const char* text) : SecretString(std::string(text)) {}  // NOLINT: as above
+  ~SecretString() { wipe(text_); }
+  SecretString(SecretString&& other) noexcept;
+  SecretString& operator=(SecretString&& other) noexcept;
+  SecretString(const SecretString&) = delete;
+  SecretString& operator=(const SecretString&) = delete;
+
+  const std::string& str() const { return text_; }
+  operator const std::string&() const { return text_; }  // NOLINT: reads as the text
+  operator std::string_view() const { return text_; }    // NOLINT: reads as the text
+  bool empty() const { return text_.empty(); }
+  std::size_t size() const { return text_.size(); }
+  // Empties the text, wiping it.
+  void clear() { wipe(text_); }
+  // Appends a byte; a buffer given up for a larger one is wiped first.
+  void append(char c);
+  // Changes the text in place without making it longer (erasing, for instance).
+  template <typename Edit>
+  void edit(Edit edit) {
+    edit(text_);
+  }
+
+  friend bool operator==(const SecretString& a, std::string_view b) { return a.text_ == b; }
+  friend bool operator==(std::string_view a, const SecretString& b) { return a == b.text_; }
+  friend bool operator!=(const SecretString& a, std::string_view b) { return !(a == b); }
+  friend bool operator!=(std::string_view a, const SecretString& b) { return !(a == b); }
+
+ private:
+  std::string text_;
+};
+
+// True when `typed` equals `stored`, in a time that depends on neither their bytes nor their
+// lengths: for checking a typed password.
+bool samePassword(std::string_view typed, std::string_view stored);
 
 // True when the first `size` bytes at `a` and `b` are equal, in a time that does not depend on
 // where they differ.

@@ -200,7 +200,7 @@ std::string TerminalEditor::readLine(std::string_view prompt) {
   return text;
 }
 
-TerminalEditor::Status TerminalEditor::readHidden(std::string_view prompt, std::string& line,
+TerminalEditor::Status TerminalEditor::readHidden(std::string_view prompt, SecretString& line,
                                                   bool& endKey) {
   // Echo goes off before the question shows, so that no key typed in answer is ever echoed.
   TerminalModeChange mode(inFd_, TerminalModeKind::kKeysWithoutEcho);
@@ -217,24 +217,20 @@ TerminalEditor::Status TerminalEditor::readHidden(std::string_view prompt, std::
       return Status::kReading;
     }
     if (key == kCtrlU) {
-      wipe(line);
+      line.clear();
     } else if (key == kDelete || key == kBackspace) {
-      eraseLastCharacter(line);
+      line.edit(eraseLastCharacter);
     } else if (key != kCtrlD) {
-      line.push_back(static_cast<char>(key));
+      line.append(static_cast<char>(key));
     }
   }
 }
 
-std::string TerminalEditor::readSecretLine(std::string_view prompt) {
-  std::string line;
-  line.reserve(128);  // a typed password is not copied around by growing
+SecretString TerminalEditor::readSecretLine(std::string_view prompt) {
+  SecretString line;
   bool endKey = false;
   Status status = readHidden(prompt, line, endKey);
-  if (status != Status::kReading || endKey) {
-    wipe(line);
-    throwUnlessLine(status, false);
-  }
+  if (status != Status::kReading || endKey) throwUnlessLine(status, false);
   write("\n");
   return line;
 }

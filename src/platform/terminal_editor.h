@@ -45,7 +45,7 @@ class TerminalEditor : public LineEditor {
   TerminalEditor& operator=(const TerminalEditor&) = delete;
 
   std::string readLine(std::string_view prompt) override;
-  std::string readSecretLine(std::string_view prompt) override;
+  SecretString readSecretLine(std::string_view prompt) override;
   void remember(std::string_view line) override;
   void pauseIdleLimit(bool paused) override { keys_.pauseIdleLimit(paused); }
 
@@ -61,7 +61,7 @@ class TerminalEditor : public LineEditor {
   void write(std::string_view bytes);
   // Shows `prompt` and reads hidden keys up to Enter; the status tells why the reading
   // stopped, `endKey` whether it was Ctrl-D on an empty line.
-  Status readHidden(std::string_view prompt, std::string& line, bool& endKey);
+  Status readHidden(std::string_view prompt, SecretString& line, bool& endKey);
   // Throws what a read that ended with `status` (or without a line) means.
   void throwUnlessLine(Status status, bool gotLine);
 

@@ -12,7 +12,7 @@ namespace vellumkeep {
 
 namespace {
 
-void push(ProgramState& state, std::string text) {
+void push(ProgramState& state, SecretString text) {
   state.argumentStack.push_back(ArgumentEntry{1, std::move(text)});
 }
 
@@ -33,44 +33,44 @@ void prompt(ProgramState& state, const char* text) {
 template <typename Test>
 int pushRemainingWords(ProgramState& state, Test test) {
   int count = 0;
-  std::string word;
+  SecretString word;
   while (readWord(state, word)) {
     test(count, word);
-    push(state, word);
+    push(state, std::move(word));
     ++count;
   }
   return count;
 }
 
 // Writes `question` and reads the answer; a secret is read without echo on a terminal.
-std::string ask(ProgramState& state, const char* question, bool secret = false) {
+SecretString ask(ProgramState& state, const char* question, bool secret = false) {
   prompt(state, question);
   return secret ? state.console.readSecretLine() : state.console.readLine();
 }
 
 // An answer that stands for one word of the line: text bytes, and not empty, since an empty
 // answer is the word's absence (an empty group name could never be named again).
-std::string askWord(ProgramState& state, const char* question, bool secret = false) {
-  std::string answer = ask(state, question, secret);
+SecretString askWord(ProgramState& state, const char* question, bool secret = false) {
+  SecretString answer = ask(state, question, secret);
   requireText(answer);
   if (answer.empty()) throw std::runtime_error(msg::kBadArguments);
   return answer;
 }
 
 CommandCode parseNewAccount(ProgramState& state, const CommandRow& row) {
-  int typed = pushRemainingWords(state, [](int index, const std::string& word) {
+  int typed = pushRemainingWords(state, [](int index, std::string_view word) {
     if (index == 0) checkUserName(word);
     if (index == 1) checkPassword(word);
   });
   checkPermission(state, row);
   if (typed > 0) return row.code;
   const auto& asked = row.dialogue.questions;
-  std::string name = ask(state, asked[0]);
+  SecretString name = ask(state, asked[0]);
   checkUserName(name);
-  push(state, name);
-  std::string password = ask(state, asked[1], true);
+  push(state, std::move(name));
+  SecretString password = ask(state, asked[1], true);
   checkPassword(password);
-  push(state, password);
+  push(state, std::move(password));
   if (row.form == ParseForm::kNewAccountMode) push(state, ask(state, asked[2]));
   return row.code;
 }
@@ -79,37 +79,40 @@ CommandCode parseNewAccount(ProgramState& state, const CommandRow& row) {
 bool askMoreInfo(ProgramState& state, const char* question) {
   for (;;) {
     state.console.out.text(question).endLine();
-    std::string answer = state.console.readLine();
+    const SecretString answer = state.console.readLine();
     if (answer == "Y" || answer == "y") return true;
     if (answer == "N" || answer == "n") return false;
     state.console.err.text(msg::kWrongAnswer).endLine();
   }
 }
 
-std::string joinItems(const std::vector<std::string>& items) {
+SecretString joinItems(const std::vector<SecretString>& items) {
   std::string info;
+  size_t size = items.size();
+  for (const SecretString& item : items) size += item.size();
+  info.reserve(size);  // not left behind in pieces by growing
   for (size_t i = 0; i < items.size(); ++i) {
     if (i > 0) info += '\n';
-    info += items[i];
+    info += items[i].str();
   }
   return info;
 }
 
 CommandCode parseNewEntry(ProgramState& state, const CommandRow& row) {
   int count = 0;
-  std::string word;
+  SecretString word;
   while (count < 3 && readWord(state, word)) {
     ++count;
     requireText(word);
-    push(state, word);
+    push(state, std::move(word));
   }
   checkPermission(state, row);
   if (count == 1 || count == 2) throw std::runtime_error(msg::kBadArguments);
-  std::vector<std::string> items;
+  std::vector<SecretString> items;
   if (count == 3) {
     while (readWord(state, word)) {
       requireText(word);
-      items.push_back(word);
+      items.push_back(std::move(word));
     }
     push(state, joinItems(items));
     if (items.size() % 2 != 0) throw std::runtime_error(msg::kBadArguments);
@@ -134,10 +137,10 @@ bool confirmDeletion(ProgramState& state, const CommandRow& row) {
 }
 
 CommandCode parseForm(ProgramState& state, const CommandRow& row) {
-  auto textWord = [](int, const std::string& word) { requireText(word); };
+  auto textWord = [](int, std::string_view word) { requireText(word); };
   switch (row.form) {
     case ParseForm::kPlainWords:
-      pushRemainingWords(state, [](int, const std::string&) {});
+      pushRemainingWords(state, [](int, std::string_view) {});
       break;
     case ParseForm::kNoArguments:
       break;
@@ -161,10 +164,10 @@ CommandCode parseForm(ProgramState& state, const CommandRow& row) {
       pushRemainingWords(state, textWord);
       break;
     case ParseForm::kNewPassword: {
-      std::string password;
+      SecretString password;
       readWord(state, password);
       checkPassword(password);
-      push(state, password);
+      push(state, std::move(password));
       break;
     }
   }
@@ -176,22 +179,22 @@ CommandCode parseForm(ProgramState& state, const CommandRow& row) {
 
 CommandCode parseCommand(ProgramState& state, std::string_view line) {
   state.commandStream.load(line);
-  std::string word;
+  SecretString word;
   readWord(state, word);
   const CommandRow* row = findCommand(word);
   if (!row) throw std::runtime_error(msg::kUnknownCommand);
-  push(state, word);
+  push(state, std::move(word));
   return parseForm(state, *row);
 }
 
-bool readWord(ProgramState& state, std::string& word) {
+bool readWord(ProgramState& state, SecretString& word) {
   return state.commandStream.readWord(word);
 }
 
 bool askYesNo(ProgramState& state, std::string_view question) {
   for (;;) {
     state.console.out.text(question).endLine();
-    std::string answer = state.console.readLine();
+    const SecretString answer = state.console.readLine();
     if (answer == "Y" || answer == "y") return true;
     if (answer == "N" || answer == "n") return false;
     state.console.out.text(msg::kAnswerAgain).flush();

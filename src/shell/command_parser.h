@@ -16,7 +16,7 @@ namespace vellumkeep {
 CommandCode parseCommand(ProgramState& state, std::string_view line);
 
 // The next blank- or tab-separated word of the CommandStream; false when none is left.
-bool readWord(ProgramState& state, std::string& word);
+bool readWord(ProgramState& state, SecretString& word);
 
 // Asks `question` until the answer is exactly Y, y, N or n; true for yes.
 bool askYesNo(ProgramState& state, std::string_view question);

@@ -20,7 +20,7 @@ CompletedWord kindOf(const CommandRow* row, size_t argument) {
 
 // Every word of `kind`, possibly repeated.
 std::vector<std::string> wordsOf(const ProgramState& state, const UserAccount& op,
-                                 CompletedWord kind, const std::vector<std::string>& typed) {
+                                 CompletedWord kind, const std::vector<std::string_view>& typed) {
   std::vector<std::string> words;
   switch (kind) {
     case CompletedWord::kNone:
@@ -66,9 +66,9 @@ std::vector<std::string> wordsOf(const ProgramState& state, const UserAccount& o
 std::vector<std::string> completeWord(const ProgramState& state, std::string_view before) {
   const UserAccount* op = state.registry.findAccount(state.operatorName);
   if (!op) return {};
-  std::vector<std::string> typed = splitWords(before);
+  std::vector<std::string_view> typed = splitWords(before);
   const bool newWord = before.empty() || before.back() == ' ' || before.back() == '\t';
-  std::string partial = newWord || typed.empty() ? "" : typed.back();
+  std::string_view partial = newWord || typed.empty() ? "" : typed.back();
   if (!newWord && !typed.empty()) typed.pop_back();
   const CommandRow* row = nullptr;
   if (!typed.empty()) {

@@ -41,12 +41,10 @@ bool askCredentials(ProgramState& state) {
   ConsoleWriter& out = state.console.out;
   out.endLine();
   out.text(msg::kLoginName).flush();
-  std::string name = state.console.readLine();
+  const std::string name = state.console.readLine();
   out.text(msg::kLoginPassword).flush();
-  std::string password = state.console.readSecretLine();
-  const bool accepted = state.store.checkCredentials(state.registry, name, password);
-  wipe(password);
-  if (accepted) {
+  const SecretString password = state.console.readSecretLine();
+  if (state.store.checkCredentials(state.registry, name, password)) {
     state.operatorName = state.registry.findAccount(name)->name;
     return true;
   }

@@ -1,7 +1,5 @@
 #include "shell/session_lock.h"
 
-#include <sodium.h>
-
 #include <string>
 
 #include "model/messages.h"
@@ -26,32 +24,14 @@ class IdleLimitPause {
   Console& console_;
 };
 
-using Digest = unsigned char[crypto_generichash_BYTES];
-
-void digestOf(std::string_view text, Digest& digest) {
-  crypto_generichash(digest, sizeof digest, reinterpret_cast<const unsigned char*>(text.data()),
-                     text.size(), nullptr, 0);
-}
-
 // One question; false at a wrong password, InputCancelled on Ctrl-C or Ctrl-D.
 bool askOperatorPassword(ProgramState& state) {
   state.console.out.text(msg::kLoginPassword).flush();
-  std::string typed = state.console.readSecretLine();
-  bool right = samePassword(typed, state.operatorAccount().password);
-  wipe(typed);
-  return right;
+  const SecretString typed = state.console.readSecretLine();
+  return samePassword(typed, state.operatorAccount().password);
 }
 
 }  // namespace
-
-bool samePassword(std::string_view typed, std::string_view stored) {
-  // Equal-length digests, so that neither the length nor the bytes show in the time taken.
-  Digest typedDigest;
-  Digest storedDigest;
-  digestOf(typed, typedDigest);
-  digestOf(stored, storedDigest);
-  return sodium_memcmp(typedDigest, storedDigest, sizeof typedDigest) == 0;
-}
 
 bool unlockSession(ProgramState& state) {
   if (state.clipboard) state.clipboard->clearNow();

@@ -14,7 +14,4 @@ namespace vellumkeep {
 // InputCancelled. A pending clipboard copy is cleared first.
 bool unlockSession(ProgramState& state);
 
-// Compares a typed password with the stored one in time independent of where they differ.
-bool samePassword(std::string_view typed, std::string_view stored);
-
 }  // namespace vellumkeep

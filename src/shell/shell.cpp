@@ -43,7 +43,7 @@ enum class PassOutcome { kNext, kEnd, kLock };
 
 // Offers the line for recall unless it is empty or its command's row says it holds a password.
 void rememberCommandLine(ProgramState& state, std::string_view line) {
-  const std::vector<std::string> words = splitWords(line);
+  const std::vector<std::string_view> words = splitWords(line);
   if (words.empty()) return;
   const CommandRow* row = findCommand(words[0]);
   if (row && holdsSecret(*row, words.size() - 1)) return;
@@ -52,7 +52,7 @@ void rememberCommandLine(ProgramState& state, std::string_view line) {
 
 // The line typed at the prompt; nothing after Ctrl-C (a new prompt follows). Ctrl-D ends the
 // shell as the end of the input does.
-std::optional<std::string> readCommandLine(ProgramState& state) {
+std::optional<SecretString> readCommandLine(ProgramState& state) {
   try {
     return state.console.readLine();
   } catch (const InputCancelled& cancelled) {
@@ -65,7 +65,7 @@ std::optional<std::string> readCommandLine(ProgramState& state) {
 PassOutcome runPass(ProgramState& state) {
   try {
     showPrompt(state);
-    std::optional<std::string> line = readCommandLine(state);
+    std::optional<SecretString> line = readCommandLine(state);
     if (!line) return PassOutcome::kNext;
     rememberCommandLine(state, *line);
     runCommandLine(state, *line);

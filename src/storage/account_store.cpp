@@ -62,7 +62,7 @@ bool AccountStore::checkCredentials(AccountRegistry& registry, std::string_view 
   // Moved, not copied: a large store is then never held twice.
   registry.loadAccountFromScratch(std::move(scratchAccount_));
   const UserAccount* account = registry.findAccount(name);
-  if (!account || account->password != typed) return false;
+  if (!account || !samePassword(typed, account->password)) return false;
   operatorKeys_ = std::move(keys);
   return true;
 }

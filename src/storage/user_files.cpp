@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "model/messages.h"
+#include "platform/secret_memory.h"
 #include "storage/account_text.h"
 #include "storage/corruption.h"
 #include "storage/data_file.h"
@@ -51,7 +52,7 @@ PasswordRecord UserFiles::loadPasswordFile(std::string_view name) const {
 std::optional<AccountKeys> UserFiles::unlock(std::string_view name, const PasswordRecord& record,
                                              std::string_view typed) const {
   if (!record.strong) {
-    if (typed != record.password) return std::nullopt;
+    if (!samePassword(typed, record.password)) return std::nullopt;
     return AccountKeys::coded(name);
   }
   StrongKeys keys = deriveStrongKeys(typed, record.strong->salt, record.strong->params);

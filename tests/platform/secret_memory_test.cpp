@@ -50,5 +50,42 @@ TEST(Wipe, ZeroesTheBytesAndEmptiesTheText) {
   EXPECT_TRUE(allZero(reinterpret_cast<const unsigned char*>(bytes), 40));
 }
 
+// Every way a secret text lets go of its bytes leaves the buffer it had zero: a short text, in
+// the string's own buffer, and a long one.
+TEST(SecretString, LetsGoOfItsBytesOnlyWiped) {
+  for (const std::string text : {std::string("pw1"), std::string(40, 'p')}) {
+    SecretString moved(text);
+    SecretString taker(std::move(moved));
+    EXPECT_EQ(text, taker);
+    const std::string& left = moved.str();
+    EXPECT_TRUE(left.empty()) << text;
+    EXPECT_TRUE(allZero(reinterpret_cast<const unsigned char*>(left.data()), left.capacity()))
+        << "moving out: " << text;
+    SecretString assigned("x");
+    assigned = std::move(taker);
+    EXPECT_EQ(text, assigned);
+    const auto kept = reinterpret_cast<const unsigned char*>(assigned.str().data());
+    const size_t keptCapacity = assigned.str().capacity();
+    assigned.clear();
+    EXPECT_TRUE(allZero(kept, keptCapacity)) << "clearing: " << text;
+  }
+}
+
+TEST(SecretString, GrowsKeyByKeyToTheWholeText) {
+  SecretString typed;
+  const std::string text(100, 'k');
+  for (char c : text) typed.append(c);
+  EXPECT_EQ(text, typed);
+}
+
+TEST(SamePassword, ComparesWholePasswords) {
+  EXPECT_TRUE(samePassword("secret1", "secret1"));
+  EXPECT_TRUE(samePassword("", ""));
+  EXPECT_FALSE(samePassword("secret1", "secret2"));
+  EXPECT_FALSE(samePassword("secret", "secret1"));
+  EXPECT_FALSE(samePassword("secret1", "secret"));
+  EXPECT_FALSE(samePassword("Secret1", "secret1"));
+}
+
 }  // namespace
 }  // namespace vellumkeep

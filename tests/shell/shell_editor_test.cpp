@@ -151,14 +151,5 @@ TEST_F(ShellEditor, LockEmptiesAPendingClipboardCopy) {
   EXPECT_FALSE(clipboard.due());
 }
 
-TEST(SessionLock, SamePasswordComparesWholePasswords) {
-  EXPECT_TRUE(samePassword("secret1", "secret1"));
-  EXPECT_TRUE(samePassword("", ""));
-  EXPECT_FALSE(samePassword("secret1", "secret2"));
-  EXPECT_FALSE(samePassword("secret", "secret1"));
-  EXPECT_FALSE(samePassword("secret1", "secret"));
-  EXPECT_FALSE(samePassword("Secret1", "secret1"));
-}
-
 }  // namespace
 }  // namespace vellumkeep
