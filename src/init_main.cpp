@@ -18,19 +18,18 @@
 #include "platform/secret_memory.h"
 #include "platform/terminal.h"
 #include "platform/terminal_editor.h"
-#include "program_arguments.h"
+#include "programs/program_arguments.h"
+#include "programs/program_constants.h"
 #include "storage/installation.h"
 
 namespace {
 
 using namespace vellumkeep;
 
-constexpr char kConfigPath[] = "Config.ini";
 constexpr char kDefaultDataFolder[] = "data";
-constexpr int kInterruptedStatus = 130;  // as a shell reports a program ended by Ctrl-C
 
 int recover(Console& console, FileSystem& fs, const std::string& folder) {
-  std::vector<std::string> users = recoverInstallation(fs, kConfigPath, folder);
+  std::vector<std::string> users = recoverInstallation(fs, kConfigFileName, folder);
   console.out.text(msg::kInitRecovered).endLine();
   for (const std::string& user : users) console.out.data("\t").data(user).endLine();
   return kExitSuccess;
@@ -38,7 +37,7 @@ int recover(Console& console, FileSystem& fs, const std::string& folder) {
 
 int install(Console& console, FileSystem& fs, const std::string& folder, int32_t mode) {
   // Refused before any question: nobody types a password for nothing.
-  checkNewInstallation(fs, kConfigPath, folder);
+  checkNewInstallation(fs, kConfigFileName, folder);
   console.out.text(msg::kInitAskPassword).flush();
   std::string password = console.readSecretLine();
   console.out.text(msg::kInitAskAgain).flush();
@@ -49,7 +48,7 @@ int install(Console& console, FileSystem& fs, const std::string& folder, int32_t
     wipe(password);
     throw std::runtime_error(msg::kInitPasswordsDiffer);
   }
-  createInstallation(fs, kConfigPath, folder, password, mode);
+  createInstallation(fs, kConfigFileName, folder, password, mode);
   wipe(password);
   console.out.text(msg::kInitDone).endLine();
   return kExitSuccess;

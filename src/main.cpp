@@ -20,8 +20,9 @@
 #include "platform/secret_memory.h"
 #include "platform/terminal.h"
 #include "platform/terminal_editor.h"
-#include "program_arguments.h"
 #include "program_state.h"
+#include "programs/program_arguments.h"
+#include "programs/program_constants.h"
 #include "shell/completion.h"
 #include "shell/login.h"
 #include "shell/shell.h"
@@ -32,10 +33,6 @@
 #endif
 
 namespace {
-
-constexpr char kConfigPath[] = "Config.ini";
-constexpr char kLockPath[] = "Config.ini.lock";
-constexpr int kInterruptedStatus = 130;  // as a shell reports a program ended by Ctrl-C
 
 struct Timeouts {
   std::chrono::milliseconds idleLock = std::chrono::minutes(5);
@@ -84,11 +81,11 @@ int main(int argc, char** argv) {
   }
   PosixFileSystem fs;
   // Before the lock, so that a folder without an installation is left as it was.
-  if (!fs.exists(kConfigPath)) {
+  if (!fs.exists(kConfigFileName)) {
     console.err.text(msg::kNoConfig).endLine();
     return kExitFailure;
   }
-  InstanceLock lock(kLockPath);
+  InstanceLock lock(kLockFileName);
   if (lock.result() != InstanceLock::Result::kAcquired) {
     bool busy = lock.result() == InstanceLock::Result::kHeldElsewhere;
     console.err.text(busy ? msg::kInstallationBusy : msg::kInstallationUnlockable).endLine();
@@ -102,7 +99,7 @@ int main(int argc, char** argv) {
   }
   std::optional<Clipboard> clipboard;
   try {
-    ProgramState state(console, fs, kConfigPath);
+    ProgramState state(console, fs, kConfigFileName);
     if (editor) {
       console.attachEditor(*editor);
       state.clipboard = &clipboard.emplace(STDOUT_FILENO, limits.clipboard);
