@@ -1,97 +1,13 @@
-// vellumkeep-init: creates a new installation in the current folder, asking twice for root's
-// password, or (--recover) writes a lost Config.ini anew from the users' files in the data
-// folder. Its arguments are read by parseInitArguments.
-#include <unistd.h>
-
+// vellumkeep-init: creates or recovers an installation. runInit holds its flow; main only
+// hands in the arguments and the standard streams.
 #include <cstdio>
 #include <iostream>
-#include <memory>
-#include <stdexcept>
-#include <string>
-#include <vector>
 
-#include "model/messages.h"
-#include "model/user_account.h"
-#include "platform/console.h"
-#include "platform/instance_lock.h"
-#include "platform/posix_file_system.h"
-#include "platform/secret_memory.h"
-#include "platform/terminal.h"
-#include "platform/terminal_editor.h"
-#include "program_arguments.h"
-#include "storage/installation.h"
-
-namespace {
-
-using namespace vellumkeep;
-
-constexpr char kConfigPath[] = "Config.ini";
-constexpr char kDefaultDataFolder[] = "data";
-constexpr int kInterruptedStatus = 130;  // as a shell reports a program ended by Ctrl-C
-
-int recover(Console& console, FileSystem& fs, const std::string& folder) {
-  std::vector<std::string> users = recoverInstallation(fs, kConfigPath, folder);
-  console.out.text(msg::kInitRecovered).endLine();
-  for (const std::string& user : users) console.out.data("\t").data(user).endLine();
-  return kExitSuccess;
-}
-
-int install(Console& console, FileSystem& fs, const std::string& folder, int32_t mode) {
-  // Refused before any question: nobody types a password for nothing.
-  checkNewInstallation(fs, kConfigPath, folder);
-  console.out.text(msg::kInitAskPassword).flush();
-  const SecretString password = console.readSecretLine();
-  console.out.text(msg::kInitAskAgain).flush();
-  if (!samePassword(console.readSecretLine(), password)) {
-    throw std::runtime_error(msg::kInitPasswordsDiffer);
-  }
-  createInstallation(fs, kConfigPath, folder, password, mode);
-  console.out.text(msg::kInitDone).endLine();
-  return kExitSuccess;
-}
-
-// Carries out what the options ask for; status 1 with the message when it is refused.
-int initialize(Console& console, FileSystem& fs, const InitOptions& options) {
-  const std::string folder =
-      normalizeDataFolder(options.folder.empty() ? kDefaultDataFolder : options.folder);
-  try {
-    if (options.recover) return recover(console, fs, folder);
-    const ModeRow* mode = findNewAccountMode(options.mode);
-    return install(console, fs, folder, mode ? mode->code : Simple);
-  } catch (const InputExhausted&) {
-    console.err.text(msg::kInitInputEnded).endLine();
-  } catch (const InputCancelled& cancelled) {
-    if (cancelled.key == InputCancelled::Key::kInterrupt) {
-      console.err.text(msg::kInitCancelled).endLine();
-      return kInterruptedStatus;
-    }
-    console.err.text(msg::kInitInputEnded).endLine();
-  } catch (const std::runtime_error& error) {
-    console.err.text(error.what()).endLine();
-  }
-  return kExitFailure;
-}
-
-}  // namespace
+#include "programs/init_program.h"
+#include "programs/program_arguments.h"
 
 int main(int argc, char** argv) {
-  // Root's password passes through this process's memory.
-  protectProcessMemory();
-  const ConsoleEncoding outEncoding = encodingFor(STDOUT_FILENO);
-  Console console(std::cin, std::cout, outEncoding, std::cerr, encodingFor(STDERR_FILENO),
-                  isTerminal(STDIN_FILENO));
-  // Line editing for the password questions where both streams are a terminal.
-  std::unique_ptr<TerminalEditor> editor;
-  if (console.inputIsTerminal() && isTerminal(STDOUT_FILENO)) {
-    editor = TerminalEditor::open(stdin, stdout, stderr, outEncoding);
-    if (editor) console.attachEditor(*editor);
-  }
-  const ParsedArguments parsed =
-      parseInitArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
-  if (parsed.request != StartRequest::kRun) {
-    return answerStartRequest(console, parsed,
-                              {"vellumkeep-init", msg::kInitUsage, msg::kInitHelp});
-  }
-  PosixFileSystem fs;
-  return initialize(console, fs, parsed.init);
+  using namespace vellumkeep;
+  return runInit(argumentsAfterName(argc, argv),
+                 {std::cin, std::cout, std::cerr, stdin, stdout, stderr});
 }

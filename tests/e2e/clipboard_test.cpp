@@ -14,6 +14,7 @@
 
 #include "e2e/installation.h"
 #include "e2e/terminal_program.h"
+#include "e2e/test_timeouts_program.h"
 #include "model/messages.h"
 #include "platform/clipboard.h"
 
@@ -32,12 +33,13 @@ class ClipboardAtTerminal : public InstalledTest {
                     {"adddir mail", "adddir money", "addpassword mail bob mailpw1"});
   }
 
-  // The test build, its clipboard kept for `clipboardMs`, logged in as alice01.
+  // The program with test timeouts, its clipboard kept for `clipboardMs`, logged in as alice01.
   std::unique_ptr<TerminalProgram> startLoggedIn(int clipboardMs) {
     TerminalOptions options;
     options.environment.push_back("VELLUMKEEP_TEST_CLIPBOARD_MS=" + std::to_string(clipboardMs));
-    auto program = std::make_unique<TerminalProgram>(VELLUMKEEP_TEST_TIMEOUTS_PROGRAM,
-                                                     installation_.folder(), options);
+    auto program =
+        std::make_unique<TerminalProgram>(testTimeoutsProgram(), installation_.folder(), options,
+                                          std::vector<std::string>{kRunWithTestTimeouts});
     EXPECT_TRUE(program->waitFor(msg::kLoginName));
     program->type("alice01\r");
     EXPECT_TRUE(program->waitFor(msg::kLoginPassword));
@@ -169,10 +171,11 @@ class ClipboardInTmux : public ClipboardAtTerminal {
 };
 
 TEST_F(ClipboardInTmux, CopyLandsInTheBufferAndStaysThere) {
-  ASSERT_EQ(0, tmux({"new-session", "-d", "-s", "vk", "-x", "100", "-y", "30", "-c",
-                     installation_.folder(), "-e", "LANG=C.UTF-8", "-e",
-                     "VELLUMKEEP_TEST_CLIPBOARD_MS=500", VELLUMKEEP_TEST_TIMEOUTS_PROGRAM})
-                   .status);
+  ASSERT_EQ(0,
+            tmux({"new-session", "-d", "-s", "vk", "-x", "100", "-y", "30", "-c",
+                  installation_.folder(), "-e", "LANG=C.UTF-8", "-e",
+                  "VELLUMKEEP_TEST_CLIPBOARD_MS=500", testTimeoutsProgram(), kRunWithTestTimeouts})
+                .status);
   tmux({"send-keys", "-t", "vk", "alice01", "Enter"});
   ASSERT_TRUE(paneShows("alice01"));
   tmux({"send-keys", "-t", "vk", "alicepw1", "Enter"});

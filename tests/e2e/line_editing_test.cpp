@@ -9,6 +9,7 @@
 
 #include "e2e/installation.h"
 #include "e2e/terminal_program.h"
+#include "e2e/test_timeouts_program.h"
 #include "model/messages.h"
 
 namespace vellumkeep {
@@ -28,11 +29,13 @@ std::string promptOf(const std::string& name) {
 
 class LineEditing : public InstalledTest {
  protected:
-  std::unique_ptr<TerminalProgram> start(const char* program = VELLUMKEEP_PROGRAM,
-                                         std::vector<std::string> extraEnvironment = {}) {
+  std::unique_ptr<TerminalProgram> start(const std::string& program = VELLUMKEEP_PROGRAM,
+                                         std::vector<std::string> extraEnvironment = {},
+                                         std::vector<std::string> args = {}) {
     TerminalOptions options;
     for (std::string& variable : extraEnvironment) options.environment.push_back(variable);
-    auto running = std::make_unique<TerminalProgram>(program, installation_.folder(), options);
+    auto running =
+        std::make_unique<TerminalProgram>(program, installation_.folder(), options, args);
     EXPECT_TRUE(running->started());
     return running;
   }
@@ -223,11 +226,12 @@ TEST_F(LineEditing, TypedAheadLinesAreAllRead) {
   EXPECT_TRUE(program->waitFor(kModeListing, 2)) << program->screen();
 }
 
-// The test build locks after the idle time given in its environment.
+// The program with test timeouts locks after the idle time given in its environment.
 TEST_F(LineEditing, IdleTerminalLocksUntilThePasswordIsGiven) {
   addUser("alice01", "alicepw1");
   expectSuccesses("alice01", "alicepw1", {"adddir mail", "addpassword mail bob mailpw1"});
-  auto program = start(VELLUMKEEP_TEST_TIMEOUTS_PROGRAM, {"VELLUMKEEP_TEST_IDLE_MS=2500"});
+  auto program =
+      start(testTimeoutsProgram(), {"VELLUMKEEP_TEST_IDLE_MS=2500"}, {kRunWithTestTimeouts});
   ASSERT_TRUE(logIn(*program, "alice01", "alicepw1"));
   ASSERT_TRUE(command(*program, "password mail bob", "mailpw1", "alice01"));
   size_t mark = program->screen().size();

@@ -12,7 +12,7 @@
 
 #include "e2e/installation.h"
 #include "model/messages.h"
-#include "program_arguments.h"
+#include "programs/program_arguments.h"
 #include "storage/strong_format.h"
 
 namespace vellumkeep {

@@ -1,4 +1,4 @@
-#include "program_arguments.h"
+#include "programs/program_arguments.h"
 
 #include "model/messages.h"
 #include "model/user_account.h"
@@ -68,6 +68,10 @@ bool readFolder(const std::string& arg, ParsedArguments& parsed) {
 }
 
 }  // namespace
+
+std::vector<std::string> argumentsAfterName(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
 
 ParsedArguments parseProgramArguments(const std::vector<std::string>& args) {
   for (const std::string& arg : args) {

@@ -1,6 +1,6 @@
 // The command-line arguments of the two programs: usage, version, and the options of
-// vellumkeep-init. Parsing is pure, so every case is tested without a process; the mains hand
-// the result to answerStartRequest or to their own flow.
+// vellumkeep-init. Parsing is pure, so every case is tested without a process; runVellumkeep
+// and runInit hand the result to answerStartRequest or to their own flow.
 #pragma once
 
 #include <string>
@@ -9,13 +9,9 @@
 
 #include "model/user_account.h"
 #include "platform/console.h"
+#include "programs/program_constants.h"
 
 namespace vellumkeep {
-
-// Exit statuses of both programs.
-inline constexpr int kExitSuccess = 0;  // a normal end: exit, quit, or input ended after login
-inline constexpr int kExitFailure = 1;  // busy installation, no Config.ini, input ended early
-inline constexpr int kExitUsage = 2;    // arguments refused
 
 enum class StartRequest {
   kRun,      // start as usual
@@ -37,6 +33,9 @@ struct ParsedArguments {
   const char* problem = nullptr;  // kRefused: what is wrong (a message)
   std::string offending;          // kRefused: the argument concerned
 };
+
+// argv[1] onwards, as main receives them; none when argc is 0.
+std::vector<std::string> argumentsAfterName(int argc, char** argv);
 
 // vellumkeep: no argument, or -h/--help or -V/--version (the first of them wins); anything
 // else is refused. `args` are argv[1] onwards.

@@ -1,4 +1,4 @@
-#include "program_arguments.h"
+#include "programs/program_arguments.h"
 
 #include <gtest/gtest.h>
 
