@@ -133,6 +133,16 @@ class InstalledSessionOn : public Base {
     this->run_.login(input);
     return {this->run_.out(), this->run_.err()};
   }
+  SessionOutput logInAsRoot() { return logInWith(std::string("root\n") + kRootPassword + "\n"); }
+
+  // Login on `input` that may end while login asks again.
+  SessionOutput attempt(const std::string& input) {
+    try {
+      return logInWith(input);
+    } catch (const InputExhausted&) {
+      return {this->run_.out(), this->run_.err()};
+    }
+  }
 
   // Starts over as a new process would: a fresh state reading the same installation.
   void restart() { this->run_.restart(); }

@@ -14,25 +14,10 @@
 namespace vellumkeep {
 namespace {
 
-class LoginTest : public InstalledSessionTest {
- protected:
-  SessionOutput logInAsRoot() { return logInWith(std::string("root\n") + kRootPassword + "\n"); }
-
-  // Login on `input` that may end while login asks again.
-  SessionOutput attempt(const std::string& input) {
-    try {
-      return logInWith(input);
-    } catch (const InputExhausted&) {
-      return {run_.out(), run_.err()};
-    }
-  }
-};
+using LoginTest = InstalledSessionTest;
 
 // Links and FIFOs exist on a real disk only.
-class LoginOnRealDisk : public InstalledRealDiskSessionTest {
- protected:
-  SessionOutput logInAsRoot() { return logInWith(std::string("root\n") + kRootPassword + "\n"); }
-};
+using LoginOnRealDisk = InstalledRealDiskSessionTest;
 
 TEST_F(LoginTest, LoginRewritesThePasswordFileWithNewFiller) {
   std::string before = fileOf("root", ".usrpas");

@@ -18,7 +18,7 @@ namespace {
 class StrongSession : public InstalledSessionTest {
  protected:
   StrongSession() {
-    logInWith(std::string("root\n") + kRootPassword + "\n");
+    logInAsRoot();
     EXPECT_EQ(ok(), run("adduser alice01 alicepw1 strong").out);
     EXPECT_EQ(ok(), run("adduser bobby01 bobbypw1 strong").out);
     restart();
@@ -28,14 +28,6 @@ class StrongSession : public InstalledSessionTest {
     restart();
   }
 
-  // Login on `input` that may end while login asks again.
-  SessionOutput attempt(const std::string& input) {
-    try {
-      return logInWith(input);
-    } catch (const InputExhausted&) {
-      return {run_.out(), run_.err()};
-    }
-  }
   std::string data(const std::string& name) { return files().dataFile(name); }
 };
 
@@ -79,7 +71,7 @@ TEST_F(StrongSession, WrongPasswordAndDamageAreToldApart) {
 
 // Root holds a strong user's identity only, and manages it as any other.
 TEST_F(StrongSession, AnAdministratorSeesTheIdentityOnly) {
-  logInWith(std::string("root\n") + kRootPassword + "\n");
+  logInAsRoot();
   const UserAccount* alice = state().registry.findUser("alice01");
   ASSERT_NE(nullptr, alice);
   EXPECT_EQ(Strong, alice->mode);
