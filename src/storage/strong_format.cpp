@@ -72,18 +72,21 @@ uint64_t ByteReader::uint64() {
 void appendStrongPrefix(std::string& out, char kind, const StrongPrefix& prefix) {
   out.append(kStrongMagic);
   out.push_back(kind);
-  appendByte(out, kStrongFormatVersion);
+  appendByte(out, prefix.version);
   appendByte(out, prefix.params.algorithm);
   appendUint32(out, prefix.params.opslimit);
   appendUint64(out, prefix.params.memlimit);
   appendBytes(out, prefix.salt.data(), prefix.salt.size());
 }
 
-StrongPrefix readStrongPrefix(ByteReader& in, char kind) {
+StrongPrefix readStrongPrefix(ByteReader& in, char kind, uint8_t newestVersion) {
   if (in.bytes(kStrongMagic.size()) != kStrongMagic) throwCorruptUserData();
   if (in.byte() != static_cast<uint8_t>(kind)) throwCorruptUserData();
-  if (in.byte() != kStrongFormatVersion) throwCorruptUserData();
   StrongPrefix prefix;
+  prefix.version = in.byte();
+  if (prefix.version < kStrongFormatVersion || prefix.version > newestVersion) {
+    throwCorruptUserData();
+  }
   prefix.params.algorithm = in.byte();
   prefix.params.opslimit = in.uint32();
   prefix.params.memlimit = in.uint64();

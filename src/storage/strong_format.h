@@ -62,12 +62,14 @@ class ByteReader {
 struct StrongPrefix {
   KdfParameters params;
   Salt salt;
+  uint8_t version = kStrongFormatVersion;
 };
 
 void appendStrongPrefix(std::string& out, char kind, const StrongPrefix& prefix);
-// Reads the common start and checks magic, kind, version and parameters: the corruption error
-// when any is wrong.
-StrongPrefix readStrongPrefix(ByteReader& in, char kind);
+// Reads the common start and checks magic, kind, version (from 1 to `newestVersion`) and
+// parameters: the corruption error when any is wrong.
+StrongPrefix readStrongPrefix(ByteReader& in, char kind,
+                              uint8_t newestVersion = kStrongFormatVersion);
 
 // Appends kChecksumBytes of unkeyed BLAKE2b over all of `out`.
 void appendChecksum(std::string& out);

@@ -51,6 +51,12 @@ TEST(StrongPasswordFile, ReadsBackAndVerifiesOnlyTheRightPassword) {
   EXPECT_EQ(file.params, keys.params);
   EXPECT_EQ(file.salt, keys.salt);
   EXPECT_EQ(file.verifier, keys.verifier);
+  EXPECT_FALSE(file.chosenByOther);
+  // Version 2: version 1's bytes with version 2, then the flags.
+  const std::string chosen = writeStrongPasswordFile(passwordFileOf(keys, true));
+  const std::string plain = writeStrongPasswordFile(passwordFileOf(keys));
+  EXPECT_EQ(plain.substr(0, 5) + '\x02' + plain.substr(6, 61) + '\x01', chosen.substr(0, 68));
+  EXPECT_TRUE(readStrongPasswordFile(chosen).chosenByOther);
   EXPECT_TRUE(verifyPassword(deriveStrongKeys("secret1", file.salt, file.params), file));
   for (const char* typed : {"secret2", "Secret1", "secret", "secret12", ""}) {
     EXPECT_FALSE(verifyPassword(deriveStrongKeys(typed, file.salt, file.params), file)) << typed;
@@ -60,18 +66,22 @@ TEST(StrongPasswordFile, ReadsBackAndVerifiesOnlyTheRightPassword) {
 }
 
 TEST(StrongPasswordFile, EveryFlippedBitIsCorruption) {
-  const std::string file = writeStrongPasswordFile(passwordFileOf(quickKeys("secret1")));
-  for (std::size_t i = 0; i < file.size(); ++i) {
-    for (unsigned char bit : {0x01, 0x80}) {
-      std::string damaged = file;
-      damaged[i] = static_cast<char>(damaged[i] ^ bit);
-      EXPECT_EQ(readError(damaged), msg::kCorruptUserData) << "byte " << i;
+  for (bool chosenByOther : {false, true}) {
+    const std::string file =
+        writeStrongPasswordFile(passwordFileOf(quickKeys("secret1"), chosenByOther));
+    for (std::size_t i = 0; i < file.size(); ++i) {
+      for (unsigned char bit : {0x01, 0x80}) {
+        std::string damaged = file;
+        damaged[i] = static_cast<char>(damaged[i] ^ bit);
+        EXPECT_EQ(readError(damaged), msg::kCorruptUserData) << chosenByOther << " byte " << i;
+      }
     }
   }
 }
 
 TEST(StrongPasswordFile, MalformedFilesAreCorruption) {
   const std::string file = writeStrongPasswordFile(passwordFileOf(quickKeys("secret1")));
+  const std::string flagged = writeStrongPasswordFile(passwordFileOf(quickKeys("secret1"), true));
   auto patched = [&](std::size_t at, std::string bytes) {
     std::string changed = file;
     changed.replace(at, bytes.size(), bytes);
@@ -88,7 +98,9 @@ TEST(StrongPasswordFile, MalformedFilesAreCorruption) {
       {"twice", file + file},
       {"digits, as in mode simple", std::string(83, '7')},
       {"kind of a data file", patched(4, "D")},
-      {"version 2", patched(5, "\x02")},
+      {"version 2 without its flags", patched(5, "\x02")},
+      {"version 3", patched(5, "\x03")},
+      {"unknown flags", withChecksum(flagged.substr(0, 67) + '\x03' + flagged.substr(68))},
       {"version 0", patched(5, std::string(1, '\0'))},
       {"unknown algorithm", patched(6, "\x02")},
       {"no passes", patched(7, std::string(4, '\0'))},
