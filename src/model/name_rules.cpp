@@ -12,11 +12,14 @@ namespace {
 
 constexpr size_t kMinLength = 6;
 constexpr size_t kMaxLength = 12;
+// Mode strong keeps no password in a file, so its login password may be longer.
+constexpr size_t kMaxStrongPasswordLength = 64;
 
 // The message of the first rule `text` breaks, or null.
-const char* ruleBroken(std::string_view text, const char* tooShort, const char* tooLong) {
+const char* ruleBroken(std::string_view text, const char* tooShort, const char* tooLong,
+                       size_t maxLength = kMaxLength) {
   if (text.size() < kMinLength) return tooShort;
-  if (text.size() > kMaxLength) return tooLong;
+  if (text.size() > maxLength) return tooLong;
   if (!consistsOf(text, kTextCharset)) return msg::kIllegalCharacter;
   return nullptr;
 }
@@ -34,8 +37,10 @@ void checkUserName(std::string_view text) {
   if (const char* broken = userNameRuleBroken(text)) throw std::runtime_error(broken);
 }
 
-void checkPassword(std::string_view text) {
-  if (const char* broken = ruleBroken(text, msg::kPasswordTooShort, msg::kPasswordTooLong)) {
+void checkPassword(std::string_view text, int32_t mode) {
+  const size_t longest = mode == Strong ? kMaxStrongPasswordLength : kMaxLength;
+  if (const char* broken =
+          ruleBroken(text, msg::kPasswordTooShort, msg::kPasswordTooLong, longest)) {
     throw std::runtime_error(broken);
   }
 }

@@ -38,10 +38,24 @@ TEST(NameRulesTest, UserNames) {
 }
 
 TEST(NameRulesTest, Passwords) {
-  EXPECT_EQ(msg::kPasswordTooShort, verdict(checkPassword, "12345"));
-  EXPECT_EQ(msg::kPasswordTooLong, verdict(checkPassword, "1234567890123"));
-  EXPECT_EQ(msg::kIllegalCharacter, verdict(checkPassword, "123 456"));
-  EXPECT_EQ("(no error)", verdict(checkPassword, "a/b/c/"));
+  struct Case {
+    int32_t mode;
+    std::string password;
+    std::string expected;
+  } cases[] = {
+      {Simple, "12345", msg::kPasswordTooShort},
+      {Simple, "1234567890123", msg::kPasswordTooLong},
+      {Unencrypted, "1234567890123", msg::kPasswordTooLong},
+      {Simple, "123 456", msg::kIllegalCharacter},
+      {Simple, "a/b/c/", "(no error)"},
+      {Strong, "12345", msg::kPasswordTooShort},
+      {Strong, std::string(64, 'p'), "(no error)"},
+      {Strong, std::string(65, 'p'), msg::kPasswordTooLong},
+  };
+  for (const Case& c : cases) {
+    auto rule = [&](const std::string& text) { checkPassword(text, c.mode); };
+    EXPECT_EQ(c.expected, verdict(rule, c.password)) << c.mode << " " << c.password;
+  }
 }
 
 }  // namespace
