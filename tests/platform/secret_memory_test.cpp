@@ -53,7 +53,7 @@ TEST(Wipe, ZeroesTheBytesAndEmptiesTheText) {
 // Every way a secret text lets go of its bytes leaves the buffer it had zero: a short text, in
 // the string's own buffer, and a long one.
 TEST(SecretString, LetsGoOfItsBytesOnlyWiped) {
-  for (const std::string text : {std::string("pw1"), std::string(40, 'p')}) {
+  for (const std::string& text : {std::string("pw1"), std::string(40, 'p')}) {
     SecretString moved(text);
     SecretString taker(std::move(moved));
     EXPECT_EQ(text, taker);
