@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "exec/program_state.h"
 #include "model/messages.h"
 #include "platform/clipboard.h"
 #include "platform/console.h"
@@ -15,7 +16,6 @@
 #include "platform/posix_file_system.h"
 #include "platform/secret_memory.h"
 #include "platform/terminal.h"
-#include "exec/program_state.h"
 #include "programs/program_arguments.h"
 #include "programs/program_constants.h"
 #include "shell/completion.h"
@@ -95,6 +95,7 @@ int runVellumkeep(const std::vector<std::string>& args, const StandardStreams& s
     return answerStartRequest(console, parsed,
                               {"vellumkeep", msg::kProgramUsage, msg::kProgramHelp});
   }
+  ignoreFileSizeSignal();
   PosixFileSystem fs;
   if (!readyToStart(console, fs)) return kExitFailure;
   InstanceLock lock(kLockFileName);

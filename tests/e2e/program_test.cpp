@@ -79,6 +79,17 @@ TEST_F(ProgramInit, DataFolderArgumentGetsATrailingSlash) {
   }
 }
 
+// A write past a file-size limit is reported, not the end of the program by SIGXFSZ.
+TEST_F(ProgramInit, FileSizeLimitIsReported) {
+  ProgramOptions options;
+  options.fileSizeLimit = 100;
+  ProgramResult result = runProgram(VELLUMKEEP_INIT_PROGRAM, {}, folder_.path(),
+                                    joinLines({kRootPassword, kRootPassword}), options);
+  EXPECT_EQ(1, result.status);
+  EXPECT_EQ(texts_.line(msg::kWriteFailed), result.err);
+  EXPECT_FALSE(installation_.exists("Config.ini"));
+}
+
 TEST_F(ProgramInit, RefusalsWriteNothing) {
   struct Case {
     const char* what;

@@ -33,8 +33,10 @@ struct ProgramResult {
 };
 
 struct ProgramOptions {
-  std::optional<rlim_t> fileSizeLimit;  // RLIMIT_FSIZE in bytes, with SIGXFSZ ignored
-  int timeLimitMs = 10000;              // a program that hangs is killed after this
+  // RLIMIT_FSIZE in bytes. SIGXFSZ keeps its default action (ending the process): the program
+  // must ignore it itself for a write past the limit to fail and be reported.
+  std::optional<rlim_t> fileSizeLimit;
+  int timeLimitMs = 10000;  // a program that hangs is killed after this
   // Namespaces (descriptors of /proc/PID/ns/...) the program joins before it starts, in
   // this order; its working folder is looked up inside them.
   std::vector<int> namespaces;
@@ -77,9 +79,9 @@ inline long long nowMs() {
     ::_exit(127);
   }
   if (options.fileSizeLimit) {
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGXFSZ, &ignore, nullptr);
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    ::sigaction(SIGXFSZ, &byDefault, nullptr);
     // The hard limit stays, so that a test may lift the limit (prlimit) while the program runs.
     rlimit limit{};
     if (::getrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
