@@ -45,9 +45,19 @@ bool readyToStart(Console& console, FileSystem& fs) {
 // False, with the message, when another program holds the installation or the lock cannot be
 // taken.
 bool holdsLock(Console& console, const InstanceLock& lock) {
-  if (lock.result() == InstanceLock::Result::kAcquired) return true;
-  bool busy = lock.result() == InstanceLock::Result::kHeldElsewhere;
-  console.err.text(busy ? msg::kInstallationBusy : msg::kInstallationUnlockable).endLine();
+  switch (lock.result()) {
+    case InstanceLock::Result::kAcquired:
+      return true;
+    case InstanceLock::Result::kHeldElsewhere:
+      console.err.text(msg::kInstallationBusy).endLine();
+      break;
+    case InstanceLock::Result::kSymbolicLink:
+      console.err.text(msg::kLockFileIsLink).endLine();
+      break;
+    case InstanceLock::Result::kUnavailable:
+      console.err.text(msg::kInstallationUnlockable).endLine();
+      break;
+  }
   return false;
 }
 
