@@ -14,6 +14,7 @@
 #include "model/messages.h"
 #include "programs/program_arguments.h"
 #include "storage/strong_format.h"
+#include "storage/strong_password_file.h"
 
 namespace vellumkeep {
 namespace {
@@ -499,6 +500,27 @@ TEST_F(ProgramDamagedFiles, DataFileWithAnotherPasswordIsRefusedAndLeavesNoWorki
   EXPECT_EQ(1, result.status);
   EXPECT_EQ(texts_.refused(1), result.out);
   EXPECT_EQ(Names{}, installation_.leftovers());
+}
+
+// A strong user's password file may ask, within the bounds, more memory than the system gives
+// the derivation: that user's login reports damage, and the next attempt goes on.
+TEST_F(ProgramDamagedFiles, DerivationWithoutItsMemoryIsDamageAtThatLogin) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+#endif
+  expectSuccesses("root", kRootPassword, {"adduser erin001 erinpw01 strong"});
+  StrongPasswordFile file = readStrongPasswordFile(installation_.read("data/erin001.usrpas"));
+  file.params = {kArgon2id13, 1, kMaxMemlimit};
+  installation_.write("data/erin001.usrpas", writeStrongPasswordFile(file));
+  ProgramOptions options;
+  options.memoryLimit = kMaxMemlimit / 2;
+  ProgramResult result =
+      installation_.run(joinLines({"erin001", "erinpw01", "root", kRootPassword}), options);
+  EXPECT_EQ(0, result.status);
+  EXPECT_EQ(texts_.line(msg::kCorruptUserData), result.err);
+  EXPECT_EQ(texts_.banner() + texts_.attempt() + texts_.attempt() + texts_.aboutBlock() +
+                ConsoleTexts::prompt("root"),
+            result.out);
 }
 
 // ---------------------------------------------------------------------------------------------

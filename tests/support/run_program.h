@@ -36,7 +36,8 @@ struct ProgramOptions {
   // RLIMIT_FSIZE in bytes. SIGXFSZ keeps its default action (ending the process): the program
   // must ignore it itself for a write past the limit to fail and be reported.
   std::optional<rlim_t> fileSizeLimit;
-  int timeLimitMs = 10000;  // a program that hangs is killed after this
+  std::optional<rlim_t> memoryLimit;  // RLIMIT_AS in bytes: larger allocations fail
+  int timeLimitMs = 10000;            // a program that hangs is killed after this
   // Namespaces (descriptors of /proc/PID/ns/...) the program joins before it starts, in
   // this order; its working folder is looked up inside them.
   std::vector<int> namespaces;
@@ -87,6 +88,10 @@ inline long long nowMs() {
     if (::getrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
     limit.rlim_cur = *options.fileSizeLimit;
     if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
+  }
+  if (options.memoryLimit) {
+    const rlimit limit{*options.memoryLimit, *options.memoryLimit};
+    if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(127);
   }
   ::execv(program, argv);
   ::_exit(127);
