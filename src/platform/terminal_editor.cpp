@@ -22,13 +22,14 @@ constexpr unsigned char kCtrlU = 0x15;
 constexpr unsigned char kBackspace = 0x08;
 constexpr unsigned char kDelete = 0x7f;
 
-// Key bindings beyond libedit's emacs defaults, as (keys, function).
+// Key bindings beyond libedit's emacs defaults, as (keys, function). Ctrl-Y puts nothing back:
+// what was killed may be a line that holds a password.
 constexpr const char* kBindings[][2] = {
     {"^W", "ed-delete-prev-word"},     {"^U", "vi-kill-line-prev"},  {"^R", "em-inc-search-prev"},
     {"^L", "ed-clear-screen"},         {"\\e[H", "ed-move-to-beg"},  {"\\e[1~", "ed-move-to-beg"},
     {"\\eOH", "ed-move-to-beg"},       {"\\e[7~", "ed-move-to-beg"}, {"\\e[F", "ed-move-to-end"},
     {"\\e[4~", "ed-move-to-end"},      {"\\eOF", "ed-move-to-end"},  {"\\e[8~", "ed-move-to-end"},
-    {"\\e[3~", "ed-delete-next-char"},
+    {"\\e[3~", "ed-delete-next-char"}, {"^Y", "ed-unassigned"},
 };
 
 // Removes the last character of `text`, with its UTF-8 continuation bytes.

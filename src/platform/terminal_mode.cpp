@@ -53,6 +53,8 @@ void installHandlers() {
 RestoreOnSignal::RestoreOnSignal(int fd) {
   if (tcgetattr(fd, &settings_) != 0) return;
   saved_ = true;
+  if (slot.terminalFd >= 0) return;  // an outer change already restores the settings
+  outermost_ = true;
   slot.settings = settings_;
   std::atomic_signal_fence(std::memory_order_seq_cst);  // settings before the descriptor
   slot.terminalFd = fd;
@@ -60,7 +62,7 @@ RestoreOnSignal::RestoreOnSignal(int fd) {
 }
 
 RestoreOnSignal::~RestoreOnSignal() {
-  if (saved_) slot.terminalFd = -1;
+  if (outermost_) slot.terminalFd = -1;
 }
 
 namespace {

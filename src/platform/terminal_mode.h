@@ -8,7 +8,8 @@
 namespace vellumkeep {
 
 // While alive, a signal that ends the program first puts back the settings that the
-// terminal `fd` had when this was made. Does nothing when fd is not a terminal. Not nested.
+// terminal `fd` had when this was made. Does nothing when fd is not a terminal. Nested ones
+// leave that to the outermost, whose settings are the terminal's own.
 class RestoreOnSignal {
  public:
   explicit RestoreOnSignal(int fd);
@@ -24,6 +25,7 @@ class RestoreOnSignal {
  private:
   termios settings_{};
   bool saved_ = false;
+  bool outermost_ = false;
 };
 
 // How a TerminalModeChange alters the saved settings.

@@ -20,6 +20,9 @@ constexpr char kCtrlC[] = "\x03";
 constexpr char kCtrlD[] = "\x04";
 constexpr char kUp[] = "\x1b[A";
 constexpr char kLeft[] = "\x1b[D";
+constexpr char kCtrlU[] = "\x15";
+constexpr char kCtrlY[] = "\x19";
+constexpr char kClearScreenAndScrollback[] = "\x1b[H\x1b[2J\x1b[3J";
 constexpr char kModeListing[] = "\tunencrypted\r\n\tsimple\r\n\tstrong\r\n";
 
 // The prompt of `name`, as the terminal shows it.
@@ -128,6 +131,55 @@ TEST_F(LineEditing, HistoryRecallsCommandsButNeverAPasswordLine) {
   EXPECT_EQ(0, installation_.run(joinLines({"root", "abcdef1"})).status);  // set once, kept
 }
 
+// A line that the history may not keep comes back by no key: not a mistyped command (it may
+// hold a password anywhere), nor a killed line by Ctrl-Y.
+TEST_F(LineEditing, NoKeyRecallsALineThatMayHoldAPassword) {
+  auto program = start();
+  ASSERT_TRUE(logIn(*program, "root", kRootPassword));
+  ASSERT_TRUE(command(*program, "mode", kModeListing));
+  ASSERT_TRUE(command(*program, "addusr kim0001 kimpass1 strong", msg::kUnknownCommand));
+  EXPECT_TRUE(command(*program, kUp, kModeListing));  // the line before the mistyped one
+  program->type(std::string("setpassword killme12") + kCtrlU + kCtrlY + kEnter);
+  ASSERT_TRUE(command(*program, "mode", kModeListing));
+  EXPECT_EQ(1u, RunningProgram::countOf(program->screen(), "killme12"));  // as it was typed
+  EXPECT_EQ(1u, RunningProgram::countOf(program->screen(), "kimpass1"));
+  EXPECT_EQ(std::string::npos, program->screen().find(msg::kSuccess));
+  program->type(kCtrlD);
+  ASSERT_TRUE(program->waitForExit().exited);
+  EXPECT_EQ(0, installation_.run(joinLines({"root", kRootPassword})).status);  // unchanged
+}
+
+// Keys typed after a wrong password, while the program checks it, are never echoed: the next
+// attempt's password stays hidden.
+TEST_F(LineEditing, KeysTypedAheadAfterAWrongPasswordAreNotEchoed) {
+  auto program = start();
+  ASSERT_TRUE(program->waitFor(msg::kLoginName));
+  program->type(std::string("root") + kEnter);
+  ASSERT_TRUE(program->waitFor(msg::kLoginPassword));
+  ASSERT_TRUE(program->waitUntilReadingKeys());
+  size_t mark = program->screen().size();
+  program->type(std::string("wrongpw1") + kEnter);
+  ASSERT_TRUE(program->waitForAfter(mark, "\r\n"));  // the answer was read
+  program->type(std::string("root") + kEnter + kRootPassword + kEnter);
+  ASSERT_TRUE(program->waitFor(promptOf("root")));
+  EXPECT_EQ(1u, RunningProgram::countOf(program->screen(), msg::kLoginFailed));
+  EXPECT_EQ(std::string::npos, program->screen().find(kRootPassword));
+}
+
+TEST_F(LineEditing, EndingTheProgramClearsTheScreenAndScrollback) {
+  for (const std::string keys : {"exit\r", "quit\r", kCtrlD}) {
+    SCOPED_TRACE(keys);
+    auto program = start();
+    ASSERT_TRUE(logIn(*program, "root", kRootPassword));
+    ASSERT_TRUE(command(*program, "mode", kModeListing));
+    program->type(keys);
+    TerminalExit exit = program->waitForExit();
+    EXPECT_TRUE(exit.exited);
+    EXPECT_EQ(0, exit.status);
+    EXPECT_TRUE(endsWith(program->screen(), kClearScreenAndScrollback));
+  }
+}
+
 TEST_F(LineEditing, PasswordsAreNeverShown) {
   auto program = start();
   ASSERT_TRUE(logIn(*program, "root", kRootPassword));
@@ -182,7 +234,8 @@ TEST_F(LineEditing, CtrlCAtThePromptDiscardsTheLineAndCtrlDEndsTheProgram) {
   EXPECT_TRUE(exit.exited);
   EXPECT_EQ(0, exit.status);
   EXPECT_EQ(std::string::npos, program->screen().find(kModeListing));
-  EXPECT_TRUE(endsWith(program->screen(), "\r\n"));
+  // The line was ended before the screen was cleared.
+  EXPECT_TRUE(endsWith(program->screen(), std::string("\r\n") + kClearScreenAndScrollback));
   EXPECT_TRUE(program->echoes());
 }
 
