@@ -21,6 +21,7 @@ constexpr unsigned char kCtrlD = 0x04;
 constexpr unsigned char kCtrlU = 0x15;
 constexpr unsigned char kBackspace = 0x08;
 constexpr unsigned char kDelete = 0x7f;
+constexpr unsigned char kEscape = 0x1b;
 
 // Key bindings beyond libedit's emacs defaults, as (keys, function). Ctrl-Y puts nothing back:
 // what was killed may be a line that holds a password.
@@ -48,6 +49,33 @@ size_t blankAfterLastWord(std::string_view before) {
 }
 
 }  // namespace
+
+bool EscapeSequenceFilter::skip(unsigned char key) {
+  if (key == kEscape) {
+    state_ = State::kEscape;
+    return true;
+  }
+  if (key < 0x20 || key == kDelete) {
+    state_ = State::kText;
+    return false;
+  }
+  switch (state_) {
+    case State::kText:
+      return false;
+    case State::kEscape:
+      state_ = key == '['   ? State::kControlSequence
+               : key == 'O' ? State::kSingleShift
+                            : State::kText;  // a key with Alt
+      return true;
+    case State::kControlSequence:
+      if (key >= 0x40 && key <= 0x7e) state_ = State::kText;  // the final byte
+      return true;
+    case State::kSingleShift:
+      state_ = State::kText;
+      return true;
+  }
+  return false;
+}
 
 CompletionStep completionStep(std::string_view word, const std::vector<std::string>& candidates) {
   CompletionStep step;
@@ -206,11 +234,13 @@ TerminalEditor::Status TerminalEditor::readHidden(std::string_view prompt, Secre
   // Echo goes off before the question shows, so that no key typed in answer is ever echoed.
   TerminalModeChange mode(inFd_, TerminalModeKind::kKeysWithoutEcho);
   write(prompt);
+  EscapeSequenceFilter escapes;
   for (;;) {
     unsigned char key = 0;
     KeyReader::Result result = keys_.next(key);
     if (result == KeyReader::Result::kIdle) return Status::kIdle;
     if (result == KeyReader::Result::kEnd) return Status::kHungUp;
+    if (escapes.skip(key)) continue;
     if (key == '\r' || key == '\n') return Status::kReading;
     if (key == kCtrlC) return Status::kInterrupted;
     if (key == kCtrlD && line.empty()) {

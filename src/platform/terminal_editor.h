@@ -32,6 +32,19 @@ struct CompletionStep {
 };
 CompletionStep completionStep(std::string_view word, const std::vector<std::string>& candidates);
 
+// Tells which keys of a hidden answer belong to the escape sequence of an editing key (an
+// arrow, Home, Delete, a key with Alt), so that they stay out of the answer. A control key
+// other than Escape (Backspace too) ends a sequence and counts as itself.
+class EscapeSequenceFilter {
+ public:
+  // True when `key` is part of an escape sequence.
+  bool skip(unsigned char key);
+
+ private:
+  enum class State { kText, kEscape, kControlSequence, kSingleShift };
+  State state_ = State::kText;
+};
+
 class TerminalEditor : public LineEditor {
  public:
   // An editor reading keys from the terminal `in` and drawing on `out` (a terminal too);

@@ -166,6 +166,21 @@ TEST_F(LineEditing, KeysTypedAheadAfterAWrongPasswordAreNotEchoed) {
   EXPECT_EQ(std::string::npos, program->screen().find(kRootPassword));
 }
 
+// The escape sequences of editing keys do not end up in a hidden answer.
+TEST_F(LineEditing, EditingKeysInAHiddenAnswerAreIgnored) {
+  addUser("alice01", "alicepw1");
+  auto program = start();
+  ASSERT_TRUE(logIn(*program, "alice01", "alicepw1"));
+  ASSERT_TRUE(command(*program, "adddir mail", msg::kSuccess, "alice01"));
+  ASSERT_TRUE(answer(*program, "addpassword", msg::kAskTargetGroup));
+  ASSERT_TRUE(answer(*program, "mail", msg::kAskUserName));
+  ASSERT_TRUE(answer(*program, "bob", msg::kAskPassword));
+  ASSERT_TRUE(answer(*program, std::string("real1") + kLeft + kLeft + "Q", msg::kAskMoreInfo));
+  ASSERT_TRUE(command(*program, "n", msg::kSuccess, "alice01"));
+  EXPECT_TRUE(command(*program, "password mail bob", "real1Q\r\n", "alice01"));
+  EXPECT_EQ(std::string::npos, program->screen().find(msg::kIllegalCharacter));
+}
+
 TEST_F(LineEditing, EndingTheProgramClearsTheScreenAndScrollback) {
   for (const std::string keys : {"exit\r", "quit\r", kCtrlD}) {
     SCOPED_TRACE(keys);
