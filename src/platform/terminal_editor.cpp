@@ -172,7 +172,11 @@ char* TerminalEditor::promptOf(EditLine* el) {
 }
 
 unsigned char TerminalEditor::interrupt(EditLine* el, int) {
-  of(el).status_ = Status::kInterrupted;
+  TerminalEditor& editor = of(el);
+  editor.status_ = Status::kInterrupted;
+  // As a shell does: past the rest of the line, ^C marks it as discarded.
+  const LineInfo* line = el_line(el);
+  editor.write(std::string(line->cursor, line->lastchar) + "^C");
   return CC_EOF;
 }
 

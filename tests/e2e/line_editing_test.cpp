@@ -240,9 +240,14 @@ TEST_F(LineEditing, KeyInAQuestionCancelsTheCommand) {
 TEST_F(LineEditing, CtrlCAtThePromptDiscardsTheLineAndCtrlDEndsTheProgram) {
   auto program = start();
   ASSERT_TRUE(logIn(*program, "root", kRootPassword));
+  // As in a shell, ^C after the line marks it as discarded, also with the cursor inside it.
   size_t mark = program->screen().size();
   program->type(std::string("mode") + kCtrlC);
-  ASSERT_TRUE(program->waitForAfter(mark, "\r\n" + promptOf("root")));
+  ASSERT_TRUE(program->waitForAfter(mark, "mode^C\r\n" + promptOf("root")));
+  ASSERT_TRUE(program->waitUntilReadingKeys());
+  mark = program->screen().size();
+  program->type(std::string("mode") + kLeft + kLeft + kCtrlC);
+  ASSERT_TRUE(program->waitForAfter(mark, "de^C\r\n" + promptOf("root")));
   ASSERT_TRUE(program->waitUntilReadingKeys());
   program->type(kCtrlD);
   TerminalExit exit = program->waitForExit();
