@@ -6,6 +6,9 @@
 #include <climits>
 #include <clocale>
 #include <cstdlib>
+#include <cwchar>
+#include <string>
+#include <string_view>
 
 #include "platform/secret_memory.h"
 #include "platform/terminal.h"
@@ -46,6 +49,15 @@ void eraseLastCharacter(std::string& text) {
 size_t blankAfterLastWord(std::string_view before) {
   size_t blank = before.find_last_of(" \t");
   return blank == std::string_view::npos ? 0 : blank + 1;
+}
+
+// The columns that `prompt` (in the locale's code page) and `typed` take on the screen.
+int columnsOf(const std::string& prompt, std::wstring_view typed) {
+  std::wstring text(prompt.size() + 1, L'\0');
+  const size_t length = std::mbstowcs(text.data(), prompt.c_str(), text.size());
+  text.resize(length == static_cast<size_t>(-1) ? 0 : length);
+  text.append(typed);
+  return std::max(0, wcswidth(text.c_str(), text.size()));
 }
 
 }  // namespace
@@ -124,6 +136,7 @@ TerminalEditor::TerminalEditor(std::FILE* in, std::FILE* out, std::FILE* err)
   el_set(el_, EL_PROMPT, &TerminalEditor::promptOf);
   el_set(el_, EL_HIST, history, history_);
   bindKeys();
+  watchWindowSize();
 }
 
 TerminalEditor::~TerminalEditor() {
@@ -151,6 +164,10 @@ int TerminalEditor::readKey(EditLine* el, wchar_t* key) {
   for (;;) {
     unsigned char byte = 0;
     KeyReader::Result result = editor.keys_.next(byte);
+    if (result == KeyReader::Result::kResized) {
+      editor.redrawAtNewWidth();
+      continue;
+    }
     if (result != KeyReader::Result::kKey) {
       editor.status_ = result == KeyReader::Result::kIdle ? Status::kIdle : Status::kHungUp;
       return 0;
@@ -203,6 +220,23 @@ void TerminalEditor::write(std::string_view bytes) {
   std::fflush(out_);
 }
 
+void TerminalEditor::redrawAtNewWidth() {
+  // The terminal has wrapped the prompt and the line anew at its new width, as most do (on one
+  // that keeps its rows the line may land a row off). Back to the row where the prompt starts,
+  // erase down, and let libedit draw both at the new width.
+  el_resize(el_);
+  int columns = 0;
+  el_get(el_, EL_GETTC, "co", &columns);
+  const LineInfoW* line = el_wline(el_);
+  const int beforeCursor =
+      columnsOf(prompt_, std::wstring_view(line->buffer, line->cursor - line->buffer));
+  const int rowsUp = columns > 0 ? beforeCursor / columns : 0;
+  std::string back = "\r";
+  if (rowsUp > 0) back += "\x1b[" + std::to_string(rowsUp) + "A";
+  write(back + "\x1b[J");
+  el_set(el_, EL_REFRESH);
+}
+
 void TerminalEditor::throwUnlessLine(Status status, bool gotLine) {
   if (status == Status::kIdle) throw InputIdle{};
   if (status == Status::kReading && gotLine) return;
@@ -216,6 +250,7 @@ std::string TerminalEditor::readLine(std::string_view prompt) {
   prompt_ = prompt;
   status_ = Status::kReading;
   decoding_ = {};
+  takeWindowResized();  // the prompt is drawn at the size of now
   el_resize(el_);
   int count = 0;
   const char* line = nullptr;
@@ -244,7 +279,7 @@ TerminalEditor::Status TerminalEditor::readHidden(std::string_view prompt, Secre
     KeyReader::Result result = keys_.next(key);
     if (result == KeyReader::Result::kIdle) return Status::kIdle;
     if (result == KeyReader::Result::kEnd) return Status::kHungUp;
-    if (escapes.skip(key)) continue;
+    if (result == KeyReader::Result::kResized || escapes.skip(key)) continue;
     if (key == '\r' || key == '\n') return Status::kReading;
     if (key == kCtrlC) return Status::kInterrupted;
     if (key == kCtrlD && line.empty()) {

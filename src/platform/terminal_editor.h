@@ -77,6 +77,8 @@ class TerminalEditor : public LineEditor {
   Status readHidden(std::string_view prompt, SecretString& line, bool& endKey);
   // Throws what a read that ended with `status` (or without a line) means.
   void throwUnlessLine(Status status, bool gotLine);
+  // Draws the line being edited again at the window's new width.
+  void redrawAtNewWidth();
 
   static TerminalEditor& of(EditLine* el);
   static int readKey(EditLine* el, wchar_t* key);

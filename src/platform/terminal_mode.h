@@ -49,6 +49,12 @@ class TerminalModeChange {
   bool changed_ = false;
 };
 
+// From now on a change of the terminal window's size is noted (SIGWINCH), and a wait for a key
+// is broken off by it.
+void watchWindowSize();
+// True once after each change of the window's size since it was watched.
+bool takeWindowResized();
+
 // The terminal `fd` holds a copied password in its clipboard (or no longer does, fd -1): a
 // signal that ends the program then empties the clipboard with `clearSequence` first.
 // `clearSequence` must stay valid while it is marked.

@@ -181,6 +181,24 @@ TEST_F(LineEditing, EditingKeysInAHiddenAnswerAreIgnored) {
   EXPECT_EQ(std::string::npos, program->screen().find(msg::kIllegalCharacter));
 }
 
+// A resize while a line is edited draws the line again from the start of its prompt, at the
+// new width.
+TEST_F(LineEditing, ResizeRedrawsTheLineAtTheNewWidth) {
+  auto program = start();
+  ASSERT_TRUE(logIn(*program, "root", kRootPassword));
+  const std::string line = "seach abcdefghijklmnopqrstuvwxyz";
+  program->type(line);
+  ASSERT_TRUE(program->waitFor(line));
+  size_t mark = program->screen().size();
+  ASSERT_TRUE(program->resize(30, 30));
+  // The prompt (12 columns) and 18 characters fill the first row of 30; the cursor is on the
+  // second, one row up from where the prompt starts.
+  const std::string firstRow = promptOf("root") + line.substr(0, 18);
+  ASSERT_TRUE(program->waitForAfter(mark, "\r\x1b[1A\x1b[J" + firstRow));
+  EXPECT_EQ(std::string::npos, program->screenSince(mark).find(firstRow + line.substr(18, 2)));
+  EXPECT_TRUE(command(*program, "", msg::kNoPermission));
+}
+
 TEST_F(LineEditing, EndingTheProgramClearsTheScreenAndScrollback) {
   for (const std::string keys : {"exit\r", "quit\r", kCtrlD}) {
     SCOPED_TRACE(keys);
