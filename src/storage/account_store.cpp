@@ -52,7 +52,11 @@ void AccountStore::startUp(AccountRegistry& registry) {
 }
 
 bool AccountStore::refuseLogin(std::string_view typed) {
-  refusalDerivation(typed, Salt{}, files_.kdfParameters);
+  try {
+    refusalDerivation(typed, Salt{}, files_.kdfParameters);
+  } catch (const std::bad_alloc&) {
+    // Short of memory the refusal stands all the same; it only comes sooner.
+  }
   return false;
 }
 

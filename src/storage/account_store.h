@@ -72,7 +72,7 @@ class AccountStore {
  private:
   // The keys of the Operator's files: those of its login, or, in the coded modes, its table.
   const AccountKeys& operatorKeys(const UserAccount& op);
-  // Spends refusalDerivation on `typed`; false.
+  // Spends refusalDerivation on `typed`, also when it cannot get its memory; false.
   bool refuseLogin(std::string_view typed);
   // The keys of `name`'s files when `typed` opens them; nothing for a wrong password.
   std::optional<AccountKeys> unlockAccount(std::string_view name, const PasswordRecord& record,

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <new>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -80,6 +81,16 @@ TEST_F(LoginTest, EveryRefusalCostsOneDerivation) {
   }
   // The parameters of new keys, which these tests lower, are the defaults in the program.
   EXPECT_EQ(kDefaultKdfParameters, AccountStore(fs_, "Config.ini").files().kdfParameters);
+}
+
+TEST_F(LoginTest, RefusalWhoseDerivationGetsNoMemoryStands) {
+  state().store.refusalDerivation = [](std::string_view, const Salt&,
+                                       const KdfParameters&) -> SecretBytes {
+    throw std::bad_alloc();
+  };
+  SessionOutput result = attempt("nobody1\nwhatpw1\n");
+  EXPECT_EQ("", result.err);
+  EXPECT_NE(std::string::npos, result.out.find(std::string(msg::kLoginFailed) + "\n"));
 }
 
 // Each kind of damage to alice01's files is reported at her login, and the next attempt
