@@ -192,6 +192,11 @@ void printLoginBanner(ConsoleWriter& out) {
   out.data(rule).endLine();
 }
 
+void clearScreenAndScrollback(ConsoleWriter& out) {
+  // Home, erase the screen, erase the scrollback.
+  out.data("\x1b[H\x1b[2J\x1b[3J").flush();
+}
+
 void showPrompt(ProgramState& state) {
   state.console.out.data("System\\").data(state.operatorName).data(">").flush();
   state.console.clearInputState();

@@ -14,6 +14,10 @@ inline constexpr size_t kScreenWidth = 79;
 // The four-line banner before the login questions.
 void printLoginBanner(ConsoleWriter& out);
 
+// Clears the screen and the terminal's scrollback, leaving the cursor at the top: what was
+// shown (a password, a line that held one) cannot be scrolled back to.
+void clearScreenAndScrollback(ConsoleWriter& out);
+
 // Writes "System\<Operator>>" and resets the per-line state: both stacks emptied and the
 // error states of the console input and the CommandStream cleared.
 void showPrompt(ProgramState& state);

@@ -181,6 +181,7 @@ inline constexpr char kNoConfig[] =
     "当前文件夹中没有 Config.ini。请先在此运行 vellumkeep-init 创建安装。";
 inline constexpr char kInstallationBusy[] = "另一个 Vellumkeep 进程正在使用此安装，请先结束它。";
 inline constexpr char kInstallationUnlockable[] = "无法锁定此安装（Config.ini.lock），程序未启动。";
+inline constexpr char kLockFileIsLink[] = "Config.ini.lock 是符号链接，程序未启动。";
 
 // The programs' arguments. A refusal is followed by the argument concerned.
 inline constexpr char kProgramUsage[] = "用法: vellumkeep [-h|--help] [-V|--version]";

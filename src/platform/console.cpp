@@ -96,6 +96,8 @@ Console::Console(std::istream& in, std::ostream& out, ConsoleEncoding outEncodin
                  std::ostream& err, ConsoleEncoding errEncoding, bool inputIsTerminal)
     : out(out, outEncoding), err(err, errEncoding), in_(in), inputIsTerminal_(inputIsTerminal) {}
 
+Console::~Console() = default;
+
 void Console::attachEditor(LineEditor& editor) {
   editor_ = &editor;
   out.holdPartialLine();
@@ -110,20 +112,26 @@ void Console::pauseIdleLimit(bool paused) {
 }
 
 SecretString Console::readLine() {
+  // Echo held off since a hidden answer comes back once this question shows: after the
+  // editor's read, which has echo off itself, and before a plain read, whose answer is echoed.
+  std::unique_ptr<TerminalModeChange> echoOff = std::move(echoOff_);
   if (editor_) {
     out.flush();
     return editor_->readLine(out.takePartialLine());
   }
+  echoOff.reset();
   return readStreamLine();
 }
 
 SecretString Console::readSecretLine() {
+  if (inputIsTerminal_ && !echoOff_) {
+    echoOff_ = std::make_unique<TerminalModeChange>(STDIN_FILENO, TerminalModeKind::kNoEcho);
+  }
   if (editor_) {
     out.flush();
     return editor_->readSecretLine(out.takePartialLine());
   }
   if (!inputIsTerminal_) return readLine();
-  TerminalModeChange echoOff(STDIN_FILENO, TerminalModeKind::kNoEcho);
   try {
     SecretString line = readStreamLine();
     out.endLine();

@@ -66,16 +66,21 @@ class ConsoleWriter {
   std::string partialLine_;
 };
 
+class TerminalModeChange;
+
 class Console {
  public:
   Console(std::istream& in, std::ostream& out, ConsoleEncoding outEncoding, std::ostream& err,
           ConsoleEncoding errEncoding, bool inputIsTerminal = false);
+  ~Console();
 
   // Reads one line without its line end; throws InputExhausted at the end of input. With a
   // line editor it may also throw InputCancelled or InputIdle (line_editor.h). Any line may
   // carry a password (a command line, an answer), so it is wiped once dropped.
   SecretString readLine();
-  // Like readLine; on a terminal the line is read without echo and a line end follows.
+  // Like readLine; on a terminal the line is read without echo and a line end follows. Echo
+  // stays off until the next readLine shows its question, so that keys typed ahead meanwhile
+  // (the next name and password after a wrong one) are never echoed.
   SecretString readSecretLine();
   // Reads through `editor` from now on: the prompts written on `out` go to it.
   void attachEditor(LineEditor& editor);
@@ -101,6 +106,7 @@ class Console {
   LineEditor* editor_ = nullptr;
   bool inputIsTerminal_;
   bool outputIsTerminal_ = false;
+  std::unique_ptr<TerminalModeChange> echoOff_;  // from a hidden answer to the next question
 };
 
 }  // namespace vellumkeep

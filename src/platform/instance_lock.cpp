@@ -10,8 +10,11 @@
 namespace vellumkeep {
 
 InstanceLock::InstanceLock(const std::string& path) {
-  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd_ < 0) return;
+  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd_ < 0) {
+    if (errno == ELOOP) result_ = Result::kSymbolicLink;
+    return;
+  }
   if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
     result_ = Result::kAcquired;
   } else if (errno == EWOULDBLOCK) {

@@ -8,9 +8,10 @@ namespace vellumkeep {
 
 class InstanceLock {
  public:
-  enum class Result { kAcquired, kHeldElsewhere, kUnavailable };
+  enum class Result { kAcquired, kHeldElsewhere, kUnavailable, kSymbolicLink };
 
-  // Tries once, without waiting, to lock `path` (created owner-only when missing).
+  // Tries once, without waiting, to lock `path` (created owner-only when missing). A symbolic
+  // link there is never followed, so that no file is created or opened at its target.
   explicit InstanceLock(const std::string& path);
   ~InstanceLock();
   InstanceLock(const InstanceLock&) = delete;

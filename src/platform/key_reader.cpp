@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/terminal_mode.h"
+
 namespace vellumkeep {
 
 namespace {
@@ -43,6 +45,7 @@ KeyReader::Result KeyReader::next(unsigned char& key) {
   for (;;) {
     std::optional<SteadyTime> taskAt = runDueTask();
     if (idleAt && *idleAt <= Clock::now()) return Result::kIdle;
+    if (takeWindowResized()) return Result::kResized;
     pollfd input{fd_, POLLIN, 0};
     int ready = poll(&input, 1, timeoutUntil(earlier(idleAt, taskAt)));
     if (ready < 0 && errno != EINTR) return Result::kEnd;

@@ -22,9 +22,10 @@ class WaitTask {
 class KeyReader {
  public:
   enum class Result {
-    kKey,   // a byte was read
-    kEnd,   // the input ended or failed (a terminal hung up)
-    kIdle,  // no byte came within the idle limit
+    kKey,      // a byte was read
+    kEnd,      // the input ended or failed (a terminal hung up)
+    kIdle,     // no byte came within the idle limit
+    kResized,  // the terminal window changed its size (watchWindowSize, terminal_mode.h)
   };
 
   explicit KeyReader(int fd) : fd_(fd) {}
@@ -36,7 +37,8 @@ class KeyReader {
   // `task` (not owned, may be null) is run whenever it falls due during next().
   void setWaitTask(WaitTask* task) { task_ = task; }
 
-  // Waits for one byte of input.
+  // Waits for one byte of input. A change of the window's size breaks off the wait; the next
+  // wait, as after a key, gets the whole idle limit.
   Result next(unsigned char& key);
 
  private:

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -158,6 +159,13 @@ bool PosixFileSystem::makeFolder(const std::string& folder) {
   if (::mkdir(folder.c_str(), kPrivateFolderMode) == 0) return true;
   struct stat status {};
   return errno == EEXIST && ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+void ignoreFileSizeSignal() {
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  ::sigaction(SIGXFSZ, &ignore, nullptr);
 }
 
 }  // namespace vellumkeep

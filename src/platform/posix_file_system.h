@@ -17,4 +17,8 @@ class PosixFileSystem : public FileSystem {
   bool makeFolder(const std::string& folder) override;
 };
 
+// Makes a write past the process's file-size limit (RLIMIT_FSIZE) fail with EFBIG, reported as
+// any failed write, instead of ending the process by SIGXFSZ. Called once at a program's start.
+void ignoreFileSizeSignal();
+
 }  // namespace vellumkeep

@@ -6,6 +6,9 @@
 #include <climits>
 #include <clocale>
 #include <cstdlib>
+#include <cwchar>
+#include <string>
+#include <string_view>
 
 #include "platform/secret_memory.h"
 #include "platform/terminal.h"
@@ -21,14 +24,16 @@ constexpr unsigned char kCtrlD = 0x04;
 constexpr unsigned char kCtrlU = 0x15;
 constexpr unsigned char kBackspace = 0x08;
 constexpr unsigned char kDelete = 0x7f;
+constexpr unsigned char kEscape = 0x1b;
 
-// Key bindings beyond libedit's emacs defaults, as (keys, function).
+// Key bindings beyond libedit's emacs defaults, as (keys, function). Ctrl-Y puts nothing back:
+// what was killed may be a line that holds a password.
 constexpr const char* kBindings[][2] = {
     {"^W", "ed-delete-prev-word"},     {"^U", "vi-kill-line-prev"},  {"^R", "em-inc-search-prev"},
     {"^L", "ed-clear-screen"},         {"\\e[H", "ed-move-to-beg"},  {"\\e[1~", "ed-move-to-beg"},
     {"\\eOH", "ed-move-to-beg"},       {"\\e[7~", "ed-move-to-beg"}, {"\\e[F", "ed-move-to-end"},
     {"\\e[4~", "ed-move-to-end"},      {"\\eOF", "ed-move-to-end"},  {"\\e[8~", "ed-move-to-end"},
-    {"\\e[3~", "ed-delete-next-char"},
+    {"\\e[3~", "ed-delete-next-char"}, {"^Y", "ed-unassigned"},
 };
 
 // Removes the last character of `text`, with its UTF-8 continuation bytes.
@@ -46,7 +51,43 @@ size_t blankAfterLastWord(std::string_view before) {
   return blank == std::string_view::npos ? 0 : blank + 1;
 }
 
+// The columns that `prompt` (in the locale's code page) and `typed` take on the screen.
+int columnsOf(const std::string& prompt, std::wstring_view typed) {
+  std::wstring text(prompt.size() + 1, L'\0');
+  const size_t length = std::mbstowcs(text.data(), prompt.c_str(), text.size());
+  text.resize(length == static_cast<size_t>(-1) ? 0 : length);
+  text.append(typed);
+  return std::max(0, wcswidth(text.c_str(), text.size()));
+}
+
 }  // namespace
+
+bool EscapeSequenceFilter::skip(unsigned char key) {
+  if (key == kEscape) {
+    state_ = State::kEscape;
+    return true;
+  }
+  if (key < 0x20 || key == kDelete) {
+    state_ = State::kText;
+    return false;
+  }
+  switch (state_) {
+    case State::kText:
+      return false;
+    case State::kEscape:
+      state_ = key == '['   ? State::kControlSequence
+               : key == 'O' ? State::kSingleShift
+                            : State::kText;  // a key with Alt
+      return true;
+    case State::kControlSequence:
+      if (key >= 0x40 && key <= 0x7e) state_ = State::kText;  // the final byte
+      return true;
+    case State::kSingleShift:
+      state_ = State::kText;
+      return true;
+  }
+  return false;
+}
 
 CompletionStep completionStep(std::string_view word, const std::vector<std::string>& candidates) {
   CompletionStep step;
@@ -95,6 +136,7 @@ TerminalEditor::TerminalEditor(std::FILE* in, std::FILE* out, std::FILE* err)
   el_set(el_, EL_PROMPT, &TerminalEditor::promptOf);
   el_set(el_, EL_HIST, history, history_);
   bindKeys();
+  watchWindowSize();
 }
 
 TerminalEditor::~TerminalEditor() {
@@ -122,6 +164,10 @@ int TerminalEditor::readKey(EditLine* el, wchar_t* key) {
   for (;;) {
     unsigned char byte = 0;
     KeyReader::Result result = editor.keys_.next(byte);
+    if (result == KeyReader::Result::kResized) {
+      editor.redrawAtNewWidth();
+      continue;
+    }
     if (result != KeyReader::Result::kKey) {
       editor.status_ = result == KeyReader::Result::kIdle ? Status::kIdle : Status::kHungUp;
       return 0;
@@ -143,7 +189,11 @@ char* TerminalEditor::promptOf(EditLine* el) {
 }
 
 unsigned char TerminalEditor::interrupt(EditLine* el, int) {
-  of(el).status_ = Status::kInterrupted;
+  TerminalEditor& editor = of(el);
+  editor.status_ = Status::kInterrupted;
+  // As a shell does: past the rest of the line, ^C marks it as discarded.
+  const LineInfo* line = el_line(el);
+  editor.write(std::string(line->cursor, line->lastchar) + "^C");
   return CC_EOF;
 }
 
@@ -170,6 +220,23 @@ void TerminalEditor::write(std::string_view bytes) {
   std::fflush(out_);
 }
 
+void TerminalEditor::redrawAtNewWidth() {
+  // The terminal has wrapped the prompt and the line anew at its new width, as most do (on one
+  // that keeps its rows the line may land a row off). Back to the row where the prompt starts,
+  // erase down, and let libedit draw both at the new width.
+  el_resize(el_);
+  int columns = 0;
+  el_get(el_, EL_GETTC, "co", &columns);
+  const LineInfoW* line = el_wline(el_);
+  const int beforeCursor =
+      columnsOf(prompt_, std::wstring_view(line->buffer, line->cursor - line->buffer));
+  const int rowsUp = columns > 0 ? beforeCursor / columns : 0;
+  std::string back = "\r";
+  if (rowsUp > 0) back += "\x1b[" + std::to_string(rowsUp) + "A";
+  write(back + "\x1b[J");
+  el_set(el_, EL_REFRESH);
+}
+
 void TerminalEditor::throwUnlessLine(Status status, bool gotLine) {
   if (status == Status::kIdle) throw InputIdle{};
   if (status == Status::kReading && gotLine) return;
@@ -183,6 +250,7 @@ std::string TerminalEditor::readLine(std::string_view prompt) {
   prompt_ = prompt;
   status_ = Status::kReading;
   decoding_ = {};
+  takeWindowResized();  // the prompt is drawn at the size of now
   el_resize(el_);
   int count = 0;
   const char* line = nullptr;
@@ -205,11 +273,13 @@ TerminalEditor::Status TerminalEditor::readHidden(std::string_view prompt, Secre
   // Echo goes off before the question shows, so that no key typed in answer is ever echoed.
   TerminalModeChange mode(inFd_, TerminalModeKind::kKeysWithoutEcho);
   write(prompt);
+  EscapeSequenceFilter escapes;
   for (;;) {
     unsigned char key = 0;
     KeyReader::Result result = keys_.next(key);
     if (result == KeyReader::Result::kIdle) return Status::kIdle;
     if (result == KeyReader::Result::kEnd) return Status::kHungUp;
+    if (result == KeyReader::Result::kResized || escapes.skip(key)) continue;
     if (key == '\r' || key == '\n') return Status::kReading;
     if (key == kCtrlC) return Status::kInterrupted;
     if (key == kCtrlD && line.empty()) {

@@ -32,6 +32,19 @@ struct CompletionStep {
 };
 CompletionStep completionStep(std::string_view word, const std::vector<std::string>& candidates);
 
+// Tells which keys of a hidden answer belong to the escape sequence of an editing key (an
+// arrow, Home, Delete, a key with Alt), so that they stay out of the answer. A control key
+// other than Escape (Backspace too) ends a sequence and counts as itself.
+class EscapeSequenceFilter {
+ public:
+  // True when `key` is part of an escape sequence.
+  bool skip(unsigned char key);
+
+ private:
+  enum class State { kText, kEscape, kControlSequence, kSingleShift };
+  State state_ = State::kText;
+};
+
 class TerminalEditor : public LineEditor {
  public:
   // An editor reading keys from the terminal `in` and drawing on `out` (a terminal too);
@@ -64,6 +77,8 @@ class TerminalEditor : public LineEditor {
   Status readHidden(std::string_view prompt, SecretString& line, bool& endKey);
   // Throws what a read that ended with `status` (or without a line) means.
   void throwUnlessLine(Status status, bool gotLine);
+  // Draws the line being edited again at the window's new width.
+  void redrawAtNewWidth();
 
   static TerminalEditor& of(EditLine* el);
   static int readKey(EditLine* el, wchar_t* key);

@@ -18,6 +18,7 @@ struct SignalSlot {
   volatile std::sig_atomic_t clipboardFd = -1;
   const char* clearSequence = nullptr;
   int clearLength = 0;
+  volatile std::sig_atomic_t windowResized = 0;
 };
 
 SignalSlot slot;
@@ -53,6 +54,8 @@ void installHandlers() {
 RestoreOnSignal::RestoreOnSignal(int fd) {
   if (tcgetattr(fd, &settings_) != 0) return;
   saved_ = true;
+  if (slot.terminalFd >= 0) return;  // an outer change already restores the settings
+  outermost_ = true;
   slot.settings = settings_;
   std::atomic_signal_fence(std::memory_order_seq_cst);  // settings before the descriptor
   slot.terminalFd = fd;
@@ -60,7 +63,7 @@ RestoreOnSignal::RestoreOnSignal(int fd) {
 }
 
 RestoreOnSignal::~RestoreOnSignal() {
-  if (saved_) slot.terminalFd = -1;
+  if (outermost_) slot.terminalFd = -1;
 }
 
 namespace {
@@ -84,6 +87,28 @@ TerminalModeChange::TerminalModeChange(int fd, TerminalModeKind kind) : fd_(fd),
 
 TerminalModeChange::~TerminalModeChange() {
   if (changed_) tcsetattr(fd_, TCSANOW, &restore_.settings());
+}
+
+namespace {
+
+void onWindowResized(int) {
+  slot.windowResized = 1;
+}
+
+}  // namespace
+
+void watchWindowSize() {
+  struct sigaction action {};
+  action.sa_handler = onWindowResized;
+  action.sa_flags = 0;  // no SA_RESTART: a wait for a key returns to redraw the line
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGWINCH, &action, nullptr);
+}
+
+bool takeWindowResized() {
+  if (!slot.windowResized) return false;
+  slot.windowResized = 0;
+  return true;
 }
 
 void markClipboardForSignals(int fd, const char* clearSequence, int length) {

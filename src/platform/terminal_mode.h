@@ -8,7 +8,8 @@
 namespace vellumkeep {
 
 // While alive, a signal that ends the program first puts back the settings that the
-// terminal `fd` had when this was made. Does nothing when fd is not a terminal. Not nested.
+// terminal `fd` had when this was made. Does nothing when fd is not a terminal. Nested ones
+// leave that to the outermost, whose settings are the terminal's own.
 class RestoreOnSignal {
  public:
   explicit RestoreOnSignal(int fd);
@@ -24,6 +25,7 @@ class RestoreOnSignal {
  private:
   termios settings_{};
   bool saved_ = false;
+  bool outermost_ = false;
 };
 
 // How a TerminalModeChange alters the saved settings.
@@ -46,6 +48,12 @@ class TerminalModeChange {
   RestoreOnSignal restore_;
   bool changed_ = false;
 };
+
+// From now on a change of the terminal window's size is noted (SIGWINCH), and a wait for a key
+// is broken off by it.
+void watchWindowSize();
+// True once after each change of the window's size since it was watched.
+bool takeWindowResized();
 
 // The terminal `fd` holds a copied password in its clipboard (or no longer does, fd -1): a
 // signal that ends the program then empties the clipboard with `clearSequence` first.

@@ -78,6 +78,7 @@ int runInit(const std::vector<std::string>& args, const StandardStreams& streams
     return answerStartRequest(console, parsed,
                               {"vellumkeep-init", msg::kInitUsage, msg::kInitHelp});
   }
+  ignoreFileSizeSignal();
   PosixFileSystem fs;
   return initialize(console, fs, parsed.init);
 }

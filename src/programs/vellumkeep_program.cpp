@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "exec/program_state.h"
 #include "model/messages.h"
 #include "platform/clipboard.h"
 #include "platform/console.h"
@@ -15,7 +16,6 @@
 #include "platform/posix_file_system.h"
 #include "platform/secret_memory.h"
 #include "platform/terminal.h"
-#include "exec/program_state.h"
 #include "programs/program_arguments.h"
 #include "programs/program_constants.h"
 #include "shell/completion.h"
@@ -45,9 +45,19 @@ bool readyToStart(Console& console, FileSystem& fs) {
 // False, with the message, when another program holds the installation or the lock cannot be
 // taken.
 bool holdsLock(Console& console, const InstanceLock& lock) {
-  if (lock.result() == InstanceLock::Result::kAcquired) return true;
-  bool busy = lock.result() == InstanceLock::Result::kHeldElsewhere;
-  console.err.text(busy ? msg::kInstallationBusy : msg::kInstallationUnlockable).endLine();
+  switch (lock.result()) {
+    case InstanceLock::Result::kAcquired:
+      return true;
+    case InstanceLock::Result::kHeldElsewhere:
+      console.err.text(msg::kInstallationBusy).endLine();
+      break;
+    case InstanceLock::Result::kSymbolicLink:
+      console.err.text(msg::kLockFileIsLink).endLine();
+      break;
+    case InstanceLock::Result::kUnavailable:
+      console.err.text(msg::kInstallationUnlockable).endLine();
+      break;
+  }
   return false;
 }
 
@@ -95,6 +105,7 @@ int runVellumkeep(const std::vector<std::string>& args, const StandardStreams& s
     return answerStartRequest(console, parsed,
                               {"vellumkeep", msg::kProgramUsage, msg::kProgramHelp});
   }
+  ignoreFileSizeSignal();
   PosixFileSystem fs;
   if (!readyToStart(console, fs)) return kExitFailure;
   InstanceLock lock(kLockFileName);

@@ -2,15 +2,13 @@
 
 #include <string>
 
+#include "display/display.h"
 #include "model/messages.h"
 #include "platform/secret_memory.h"
 
 namespace vellumkeep {
 
 namespace {
-
-// Home, erase the screen, erase the scrollback.
-constexpr char kClearScreenAndScrollback[] = "\x1b[H\x1b[2J\x1b[3J";
 
 // Lifts the idle limit while the session is locked.
 class IdleLimitPause {
@@ -36,7 +34,7 @@ bool askOperatorPassword(ProgramState& state) {
 bool unlockSession(ProgramState& state) {
   if (state.clipboard) state.clipboard->clearNow();
   ConsoleWriter& out = state.console.out;
-  out.data(kClearScreenAndScrollback).flush();
+  clearScreenAndScrollback(out);
   out.text(msg::kSessionLocked).endLine();
   IdleLimitPause pause(state.console);
   for (;;) {

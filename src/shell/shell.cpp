@@ -41,12 +41,14 @@ namespace {
 
 enum class PassOutcome { kNext, kEnd, kLock };
 
-// Offers the line for recall unless it is empty or its command's row says it holds a password.
+// Offers the line for recall only when it names a command whose row says the line holds no
+// password: a line of no command (a mistyped command word) may hold one in any word.
 void rememberCommandLine(ProgramState& state, std::string_view line) {
+  if (!consistsOf(line, kLineCharset)) return;
   const std::vector<std::string_view> words = splitWords(line);
   if (words.empty()) return;
   const CommandRow* row = findCommand(words[0]);
-  if (row && holdsSecret(*row, words.size() - 1)) return;
+  if (!row || holdsSecret(*row, words.size() - 1)) return;
   state.console.remember(line);
 }
 
@@ -88,9 +90,12 @@ void runShell(ProgramState& state) {
   printAboutBlock(state);
   for (;;) {
     PassOutcome outcome = runPass(state);
-    if (outcome == PassOutcome::kEnd) return;
-    if (outcome == PassOutcome::kLock && !unlockSession(state)) return;
+    if (outcome == PassOutcome::kEnd) break;
+    if (outcome == PassOutcome::kLock && !unlockSession(state)) break;
   }
+  // What the session showed is not left behind on a terminal.
+  Console& console = state.console;
+  if (console.hasEditor() && console.outputIsTerminal()) clearScreenAndScrollback(console.out);
 }
 
 }  // namespace vellumkeep

@@ -1,6 +1,7 @@
 #include "storage/account_store.h"
 
 #include <algorithm>
+#include <new>
 #include <stdexcept>
 #include <utility>
 
@@ -50,14 +51,34 @@ void AccountStore::startUp(AccountRegistry& registry) {
   recoverDataFolder(files_, registry.names);
 }
 
+bool AccountStore::refuseLogin(std::string_view typed) {
+  try {
+    refusalDerivation(typed, Salt{}, files_.kdfParameters);
+  } catch (const std::bad_alloc&) {
+    // Short of memory the refusal stands all the same; it only comes sooner.
+  }
+  return false;
+}
+
+std::optional<AccountKeys> AccountStore::unlockAccount(std::string_view name,
+                                                       const PasswordRecord& record,
+                                                       std::string_view typed) {
+  try {
+    // In mode strong one derivation checks the password and gives the key of the data file.
+    return files_.unlock(name, record, typed);
+  } catch (const std::bad_alloc&) {
+    // Parameters within the bounds may still ask more memory than this system gives.
+    throwCorruptUserData();
+  }
+}
+
 bool AccountStore::checkCredentials(AccountRegistry& registry, std::string_view name,
                                     std::string_view typed) {
-  if (!isListed(registry, name)) return false;
+  if (!isListed(registry, name)) return refuseLogin(typed);
   requireUsableName(name);
   const PasswordRecord record = files_.loadPasswordFile(name);
-  // In mode strong one derivation checks the password and gives the key of the data file.
-  std::optional<AccountKeys> keys = files_.unlock(name, record, typed);
-  if (!keys) return false;
+  std::optional<AccountKeys> keys = unlockAccount(name, record, typed);
+  if (!keys) return record.strong ? false : refuseLogin(typed);
   files_.loadAccountText(record.mode, name, *keys, scratchAccount_);
   // Moved, not copied: a large store is then never held twice.
   registry.loadAccountFromScratch(std::move(scratchAccount_));

@@ -4,6 +4,7 @@
 // the file steps of each changing command. Sees nothing of the console or the command state.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 #include "model/account_registry.h"
 #include "platform/file_system.h"
 #include "storage/account_keys.h"
+#include "storage/strong_keys.h"
 #include "storage/user_files.h"
 
 namespace vellumkeep {
@@ -29,9 +31,17 @@ class AccountStore {
 
   // True when `name` is listed, `typed` is the password in its password file, and the account
   // loaded from its data file (now registered) carries the same password; the account's keys
-  // are then the Operator's. Throws the corruption error for damaged or missing files, and for
-  // a listed name that breaks the user-name rules (no path is ever built of it).
+  // are then the Operator's. Throws the corruption error for damaged or missing files, for a
+  // listed name that breaks the user-name rules (no path is ever built of it), and when the
+  // system refuses a strong user's derivation its memory. A refusal costs one key derivation
+  // whatever the name, so that its time tells neither which names exist nor their modes.
   bool checkCredentials(AccountRegistry& registry, std::string_view name, std::string_view typed);
+
+  // The derivation that a refused login spends when it derived no key of its own (unknown
+  // name, or a wrong password in a mode without derivation), at files().kdfParameters. Tests
+  // wrap it to count.
+  std::function<SecretBytes(std::string_view, const Salt&, const KdfParameters&)>
+      refusalDerivation = deriveKey;
 
   // Loads the account of every other listed user: a user in mode strong as its identity only,
   // without its password or credentials. Throws "操作员异常!" when the Operator is not loaded.
@@ -62,6 +72,11 @@ class AccountStore {
  private:
   // The keys of the Operator's files: those of its login, or, in the coded modes, its table.
   const AccountKeys& operatorKeys(const UserAccount& op);
+  // Spends refusalDerivation on `typed`, also when it cannot get its memory; false.
+  bool refuseLogin(std::string_view typed);
+  // The keys of `name`'s files when `typed` opens them; nothing for a wrong password.
+  std::optional<AccountKeys> unlockAccount(std::string_view name, const PasswordRecord& record,
+                                           std::string_view typed);
   void writeUserList(const std::vector<std::string>& names);
 
   FileSystem& fs_;

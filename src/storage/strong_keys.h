@@ -30,9 +30,11 @@ inline bool operator==(const KdfParameters& a, const KdfParameters& b) {
 inline constexpr KdfParameters kDefaultKdfParameters{kArgon2id13, 3, uint64_t{64} << 20};
 // The smallest that libsodium accepts, for tests that derive often. Never written by the program.
 inline constexpr KdfParameters kMinimumKdfParameters{kArgon2id13, 1, 8192};
-// Bounds on parameters read from a file, so that a damaged file cannot demand hours or all memory.
-inline constexpr uint32_t kMaxOpslimit = 32;
-inline constexpr uint64_t kMaxMemlimit = uint64_t{4} << 30;
+// Bounds on parameters read from a file, close to the defaults, so that a damaged or tampered
+// file cannot make a login take much longer or much more memory than the program's own files do:
+// 10 passes, 16 times the default memory (1 GiB).
+inline constexpr uint32_t kMaxOpslimit = 10;
+inline constexpr uint64_t kMaxMemlimit = 16 * kDefaultKdfParameters.memlimit;
 
 // True for a known algorithm with parameters from the minimum up to the bounds above.
 bool isValidKdfParameters(const KdfParameters& params);

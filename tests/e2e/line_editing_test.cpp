@@ -20,6 +20,9 @@ constexpr char kCtrlC[] = "\x03";
 constexpr char kCtrlD[] = "\x04";
 constexpr char kUp[] = "\x1b[A";
 constexpr char kLeft[] = "\x1b[D";
+constexpr char kCtrlU[] = "\x15";
+constexpr char kCtrlY[] = "\x19";
+constexpr char kClearScreenAndScrollback[] = "\x1b[H\x1b[2J\x1b[3J";
 constexpr char kModeListing[] = "\tunencrypted\r\n\tsimple\r\n\tstrong\r\n";
 
 // The prompt of `name`, as the terminal shows it.
@@ -128,6 +131,88 @@ TEST_F(LineEditing, HistoryRecallsCommandsButNeverAPasswordLine) {
   EXPECT_EQ(0, installation_.run(joinLines({"root", "abcdef1"})).status);  // set once, kept
 }
 
+// A line that the history may not keep comes back by no key: not a mistyped command (it may
+// hold a password anywhere), nor a killed line by Ctrl-Y.
+TEST_F(LineEditing, NoKeyRecallsALineThatMayHoldAPassword) {
+  auto program = start();
+  ASSERT_TRUE(logIn(*program, "root", kRootPassword));
+  ASSERT_TRUE(command(*program, "mode", kModeListing));
+  ASSERT_TRUE(command(*program, "addusr kim0001 kimpass1 strong", msg::kUnknownCommand));
+  EXPECT_TRUE(command(*program, kUp, kModeListing));  // the line before the mistyped one
+  program->type(std::string("setpassword killme12") + kCtrlU + kCtrlY + kEnter);
+  ASSERT_TRUE(command(*program, "mode", kModeListing));
+  EXPECT_EQ(1u, RunningProgram::countOf(program->screen(), "killme12"));  // as it was typed
+  EXPECT_EQ(1u, RunningProgram::countOf(program->screen(), "kimpass1"));
+  EXPECT_EQ(std::string::npos, program->screen().find(msg::kSuccess));
+  program->type(kCtrlD);
+  ASSERT_TRUE(program->waitForExit().exited);
+  EXPECT_EQ(0, installation_.run(joinLines({"root", kRootPassword})).status);  // unchanged
+}
+
+// Keys typed after a wrong password, while the program checks it, are never echoed: the next
+// attempt's password stays hidden.
+TEST_F(LineEditing, KeysTypedAheadAfterAWrongPasswordAreNotEchoed) {
+  auto program = start();
+  ASSERT_TRUE(program->waitFor(msg::kLoginName));
+  program->type(std::string("root") + kEnter);
+  ASSERT_TRUE(program->waitFor(msg::kLoginPassword));
+  ASSERT_TRUE(program->waitUntilReadingKeys());
+  size_t mark = program->screen().size();
+  program->type(std::string("wrongpw1") + kEnter);
+  ASSERT_TRUE(program->waitForAfter(mark, "\r\n"));  // the answer was read
+  program->type(std::string("root") + kEnter + kRootPassword + kEnter);
+  ASSERT_TRUE(program->waitFor(promptOf("root")));
+  EXPECT_EQ(1u, RunningProgram::countOf(program->screen(), msg::kLoginFailed));
+  EXPECT_EQ(std::string::npos, program->screen().find(kRootPassword));
+}
+
+// The escape sequences of editing keys do not end up in a hidden answer.
+TEST_F(LineEditing, EditingKeysInAHiddenAnswerAreIgnored) {
+  addUser("alice01", "alicepw1");
+  auto program = start();
+  ASSERT_TRUE(logIn(*program, "alice01", "alicepw1"));
+  ASSERT_TRUE(command(*program, "adddir mail", msg::kSuccess, "alice01"));
+  ASSERT_TRUE(answer(*program, "addpassword", msg::kAskTargetGroup));
+  ASSERT_TRUE(answer(*program, "mail", msg::kAskUserName));
+  ASSERT_TRUE(answer(*program, "bob", msg::kAskPassword));
+  ASSERT_TRUE(answer(*program, std::string("real1") + kLeft + kLeft + "Q", msg::kAskMoreInfo));
+  ASSERT_TRUE(command(*program, "n", msg::kSuccess, "alice01"));
+  EXPECT_TRUE(command(*program, "password mail bob", "real1Q\r\n", "alice01"));
+  EXPECT_EQ(std::string::npos, program->screen().find(msg::kIllegalCharacter));
+}
+
+// A resize while a line is edited draws the line again from the start of its prompt, at the
+// new width.
+TEST_F(LineEditing, ResizeRedrawsTheLineAtTheNewWidth) {
+  auto program = start();
+  ASSERT_TRUE(logIn(*program, "root", kRootPassword));
+  const std::string line = "seach abcdefghijklmnopqrstuvwxyz";
+  program->type(line);
+  ASSERT_TRUE(program->waitFor(line));
+  size_t mark = program->screen().size();
+  ASSERT_TRUE(program->resize(30, 30));
+  // The prompt (12 columns) and 18 characters fill the first row of 30; the cursor is on the
+  // second, one row up from where the prompt starts.
+  const std::string firstRow = promptOf("root") + line.substr(0, 18);
+  ASSERT_TRUE(program->waitForAfter(mark, "\r\x1b[1A\x1b[J" + firstRow));
+  EXPECT_EQ(std::string::npos, program->screenSince(mark).find(firstRow + line.substr(18, 2)));
+  EXPECT_TRUE(command(*program, "", msg::kNoPermission));
+}
+
+TEST_F(LineEditing, EndingTheProgramClearsTheScreenAndScrollback) {
+  for (const std::string keys : {"exit\r", "quit\r", kCtrlD}) {
+    SCOPED_TRACE(keys);
+    auto program = start();
+    ASSERT_TRUE(logIn(*program, "root", kRootPassword));
+    ASSERT_TRUE(command(*program, "mode", kModeListing));
+    program->type(keys);
+    TerminalExit exit = program->waitForExit();
+    EXPECT_TRUE(exit.exited);
+    EXPECT_EQ(0, exit.status);
+    EXPECT_TRUE(endsWith(program->screen(), kClearScreenAndScrollback));
+  }
+}
+
 TEST_F(LineEditing, PasswordsAreNeverShown) {
   auto program = start();
   ASSERT_TRUE(logIn(*program, "root", kRootPassword));
@@ -173,16 +258,22 @@ TEST_F(LineEditing, KeyInAQuestionCancelsTheCommand) {
 TEST_F(LineEditing, CtrlCAtThePromptDiscardsTheLineAndCtrlDEndsTheProgram) {
   auto program = start();
   ASSERT_TRUE(logIn(*program, "root", kRootPassword));
+  // As in a shell, ^C after the line marks it as discarded, also with the cursor inside it.
   size_t mark = program->screen().size();
   program->type(std::string("mode") + kCtrlC);
-  ASSERT_TRUE(program->waitForAfter(mark, "\r\n" + promptOf("root")));
+  ASSERT_TRUE(program->waitForAfter(mark, "mode^C\r\n" + promptOf("root")));
+  ASSERT_TRUE(program->waitUntilReadingKeys());
+  mark = program->screen().size();
+  program->type(std::string("mode") + kLeft + kLeft + kCtrlC);
+  ASSERT_TRUE(program->waitForAfter(mark, "de^C\r\n" + promptOf("root")));
   ASSERT_TRUE(program->waitUntilReadingKeys());
   program->type(kCtrlD);
   TerminalExit exit = program->waitForExit();
   EXPECT_TRUE(exit.exited);
   EXPECT_EQ(0, exit.status);
   EXPECT_EQ(std::string::npos, program->screen().find(kModeListing));
-  EXPECT_TRUE(endsWith(program->screen(), "\r\n"));
+  // The line was ended before the screen was cleared.
+  EXPECT_TRUE(endsWith(program->screen(), std::string("\r\n") + kClearScreenAndScrollback));
   EXPECT_TRUE(program->echoes());
 }
 

@@ -14,6 +14,7 @@
 #include "model/messages.h"
 #include "programs/program_arguments.h"
 #include "storage/strong_format.h"
+#include "storage/strong_password_file.h"
 
 namespace vellumkeep {
 namespace {
@@ -77,6 +78,17 @@ TEST_F(ProgramInit, DataFolderArgumentGetsATrailingSlash) {
     // The program finds root's files there.
     EXPECT_EQ(texts_.loggedIn("root"), installation.runAs("root", kRootPassword, {}).out) << folder;
   }
+}
+
+// A write past a file-size limit is reported, not the end of the program by SIGXFSZ.
+TEST_F(ProgramInit, FileSizeLimitIsReported) {
+  ProgramOptions options;
+  options.fileSizeLimit = 100;
+  ProgramResult result = runProgram(VELLUMKEEP_INIT_PROGRAM, {}, folder_.path(),
+                                    joinLines({kRootPassword, kRootPassword}), options);
+  EXPECT_EQ(1, result.status);
+  EXPECT_EQ(texts_.line(msg::kWriteFailed), result.err);
+  EXPECT_FALSE(installation_.exists("Config.ini"));
 }
 
 TEST_F(ProgramInit, RefusalsWriteNothing) {
@@ -488,6 +500,27 @@ TEST_F(ProgramDamagedFiles, DataFileWithAnotherPasswordIsRefusedAndLeavesNoWorki
   EXPECT_EQ(1, result.status);
   EXPECT_EQ(texts_.refused(1), result.out);
   EXPECT_EQ(Names{}, installation_.leftovers());
+}
+
+// A strong user's password file may ask, within the bounds, more memory than the system gives
+// the derivation: that user's login reports damage, and the next attempt goes on.
+TEST_F(ProgramDamagedFiles, DerivationWithoutItsMemoryIsDamageAtThatLogin) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+#endif
+  expectSuccesses("root", kRootPassword, {"adduser erin001 erinpw01 strong"});
+  StrongPasswordFile file = readStrongPasswordFile(installation_.read("data/erin001.usrpas"));
+  file.params = {kArgon2id13, 1, kMaxMemlimit};
+  installation_.write("data/erin001.usrpas", writeStrongPasswordFile(file));
+  ProgramOptions options;
+  options.memoryLimit = kMaxMemlimit / 2;
+  ProgramResult result =
+      installation_.run(joinLines({"erin001", "erinpw01", "root", kRootPassword}), options);
+  EXPECT_EQ(0, result.status);
+  EXPECT_EQ(texts_.line(msg::kCorruptUserData), result.err);
+  EXPECT_EQ(texts_.banner() + texts_.attempt() + texts_.attempt() + texts_.aboutBlock() +
+                ConsoleTexts::prompt("root"),
+            result.out);
 }
 
 // ---------------------------------------------------------------------------------------------

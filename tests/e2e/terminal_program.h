@@ -84,6 +84,14 @@ class TerminalProgram {
     }
   }
 
+  // Gives the terminal a new size, as a window that is resized; the program gets SIGWINCH.
+  bool resize(unsigned short rows, unsigned short columns) {
+    winsize size{};
+    size.ws_row = rows;
+    size.ws_col = columns;
+    return ::ioctl(master_, TIOCSWINSZ, &size) == 0;
+  }
+
   // What the terminal showed (or, with outputToPipe, the terminal's echo), and the pipe.
   const std::string& screen() const { return screen_; }
   const std::string& piped() const { return piped_; }

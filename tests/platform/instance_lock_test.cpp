@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "temp_folder.h"
 
 namespace vellumkeep {
@@ -20,6 +22,15 @@ TEST(InstanceLockTest, OneHolderAtATime) {
   EXPECT_EQ(InstanceLock::Result::kAcquired, again.result());
   InstanceLock nowhere(folder.path() + "missing/Config.ini.lock");
   EXPECT_EQ(InstanceLock::Result::kUnavailable, nowhere.result());
+}
+
+TEST(InstanceLockTest, LinkIsNeverFollowed) {
+  TempFolder folder;
+  const std::string target = folder.path() + "target.lock";
+  std::filesystem::create_symlink(target, folder.path() + "Config.ini.lock");
+  InstanceLock lock(folder.path() + "Config.ini.lock");
+  EXPECT_EQ(InstanceLock::Result::kSymbolicLink, lock.result());
+  EXPECT_FALSE(std::filesystem::exists(target));
 }
 
 }  // namespace

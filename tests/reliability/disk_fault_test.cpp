@@ -197,7 +197,7 @@ class DiskFault : public ::testing::Test {
 void nothing() {}
 
 // ---------------------------------------------------------------------------------------------
-// A file-size limit (RLIMIT_FSIZE, SIGXFSZ ignored)
+// A file-size limit (RLIMIT_FSIZE; the program ignores SIGXFSZ itself)
 
 TEST_F(DiskFault, FileSizeLimitAtLoginKeepsThePasswordFile) {
   install();

@@ -81,5 +81,18 @@ TEST_F(SingleInstance, InstallationThatCannotBeLockedIsRefused) {
   EXPECT_EQ(before, everything());
 }
 
+// A link in place of the lock file is refused: nothing is created or locked at its target.
+TEST_F(SingleInstance, LockFileThatIsALinkIsRefused) {
+  const std::string target = installation_.path("elsewhere.lock");
+  std::filesystem::create_symlink(target, installation_.path("Config.ini.lock"));
+  const std::map<std::string, std::string> before = everything();
+  ProgramResult result = installation_.runAs("root", kRootPassword, {"user"});
+  EXPECT_EQ(1, result.status);
+  EXPECT_EQ(texts_.line(msg::kLockFileIsLink), result.err);
+  EXPECT_EQ("", result.out);
+  EXPECT_FALSE(std::filesystem::exists(target));
+  EXPECT_EQ(before, everything());
+}
+
 }  // namespace
 }  // namespace vellumkeep

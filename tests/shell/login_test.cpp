@@ -6,10 +6,15 @@
 
 #include <filesystem>
 #include <functional>
+#include <new>
+#include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "model/messages.h"
 #include "session_fixture.h"
+#include "storage/strong_keys.h"
 
 namespace vellumkeep {
 namespace {
@@ -40,6 +45,52 @@ TEST_F(LoginTest, AdministratorsLoadEveryUserAndUsersOnlyThemselves) {
   logInWith("alice01\nalicepw1\n");
   EXPECT_EQ(nullptr, state().registry.findAccount("root"));
   EXPECT_EQ(1u, state().registry.users.size());
+}
+
+// A refused login costs one derivation at the parameters of new keys whatever the name: one is
+// spent for an unknown name and for a wrong password of a simple user, none more for a strong
+// user, whose own derivation refuses the password, and none for a login that succeeds.
+TEST_F(LoginTest, EveryRefusalCostsOneDerivation) {
+  logInAsRoot();
+  run("adduser alice01 alicepw1 simple");
+  run("adduser bobby01 bobbypw1 strong");
+  struct Case {
+    const char* name;
+    const char* password;
+    bool loggedIn;
+    size_t spent;
+  };
+  const Case cases[] = {
+      {"nobody1", "alicepw1", false, 1}, {"alice01", "alicepw2", false, 1},
+      {"alice01", "alicepw1", true, 0},  {"bobby01", "bobbypw2", false, 0},
+      {"bobby01", "bobbypw1", true, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + " " + c.password);
+    restart();
+    AccountStore& store = state().store;
+    std::vector<KdfParameters> spent;
+    store.refusalDerivation = [&spent, derive = store.refusalDerivation](
+                                  std::string_view typed, const Salt& salt,
+                                  const KdfParameters& params) {
+      spent.push_back(params);
+      return derive(typed, salt, params);
+    };
+    EXPECT_EQ(c.loggedIn, store.checkCredentials(state().registry, c.name, c.password));
+    EXPECT_EQ(std::vector<KdfParameters>(c.spent, files().kdfParameters), spent);
+  }
+  // The parameters of new keys, which these tests lower, are the defaults in the program.
+  EXPECT_EQ(kDefaultKdfParameters, AccountStore(fs_, "Config.ini").files().kdfParameters);
+}
+
+TEST_F(LoginTest, RefusalWhoseDerivationGetsNoMemoryStands) {
+  state().store.refusalDerivation = [](std::string_view, const Salt&,
+                                       const KdfParameters&) -> SecretBytes {
+    throw std::bad_alloc();
+  };
+  SessionOutput result = attempt("nobody1\nwhatpw1\n");
+  EXPECT_EQ("", result.err);
+  EXPECT_NE(std::string::npos, result.out.find(std::string(msg::kLoginFailed) + "\n"));
 }
 
 // Each kind of damage to alice01's files is reported at her login, and the next attempt

@@ -32,6 +32,11 @@ TEST(KdfParameters, ValidityCheck) {
       {"defaults", kDefaultKdfParameters, true},
       {"libsodium's minimum", kMinimumKdfParameters, true},
       {"largest accepted", {kArgon2id13, kMaxOpslimit, kMaxMemlimit}, true},
+      {"10 passes", {kArgon2id13, 10, mib64}, true},
+      {"11 passes", {kArgon2id13, 11, mib64}, false},
+      {"16 times the default memory", {kArgon2id13, 3, 16 * mib64}, true},
+      {"above 16 times the default memory", {kArgon2id13, 3, 16 * mib64 + 1024}, false},
+      {"4 GiB", {kArgon2id13, 3, uint64_t{4} << 30}, false},
       {"unknown algorithm 0", {0, 3, mib64}, false},
       {"unknown algorithm 2", {2, 3, mib64}, false},
       {"unknown algorithm 255", {255, 3, mib64}, false},
@@ -40,7 +45,7 @@ TEST(KdfParameters, ValidityCheck) {
       {"all passes", {kArgon2id13, 0xFFFFFFFF, mib64}, false},
       {"no memory", {kArgon2id13, 3, 0}, false},
       {"below the minimum memory", {kArgon2id13, 3, 8191}, false},
-      {"above 4 GiB", {kArgon2id13, 3, kMaxMemlimit + 1}, false},
+      {"above the bound", {kArgon2id13, 3, kMaxMemlimit + 1}, false},
       {"all memory", {kArgon2id13, 3, ~uint64_t{0}}, false},
   };
   for (const Case& c : cases) {

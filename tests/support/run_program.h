@@ -33,8 +33,11 @@ struct ProgramResult {
 };
 
 struct ProgramOptions {
-  std::optional<rlim_t> fileSizeLimit;  // RLIMIT_FSIZE in bytes, with SIGXFSZ ignored
-  int timeLimitMs = 10000;              // a program that hangs is killed after this
+  // RLIMIT_FSIZE in bytes. SIGXFSZ keeps its default action (ending the process): the program
+  // must ignore it itself for a write past the limit to fail and be reported.
+  std::optional<rlim_t> fileSizeLimit;
+  std::optional<rlim_t> memoryLimit;  // RLIMIT_AS in bytes: larger allocations fail
+  int timeLimitMs = 10000;            // a program that hangs is killed after this
   // Namespaces (descriptors of /proc/PID/ns/...) the program joins before it starts, in
   // this order; its working folder is looked up inside them.
   std::vector<int> namespaces;
@@ -77,14 +80,18 @@ inline long long nowMs() {
     ::_exit(127);
   }
   if (options.fileSizeLimit) {
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGXFSZ, &ignore, nullptr);
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    ::sigaction(SIGXFSZ, &byDefault, nullptr);
     // The hard limit stays, so that a test may lift the limit (prlimit) while the program runs.
     rlimit limit{};
     if (::getrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
     limit.rlim_cur = *options.fileSizeLimit;
     if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
+  }
+  if (options.memoryLimit) {
+    const rlimit limit{*options.memoryLimit, *options.memoryLimit};
+    if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(127);
   }
   ::execv(program, argv);
   ::_exit(127);
