@@ -13,10 +13,6 @@ namespace {
 // How much of a data file is read at a time while it is loaded.
 constexpr std::size_t kReadPiece = std::size_t{256} << 10;
 
-// From about a megabyte of text on (some 70 bytes a credential), sealing on a thread of its own
-// while the file is written saves more than the thread costs.
-constexpr std::size_t kCredentialsSealedOnAThread = 15000;
-
 [[noreturn]] void throwCorrupt() {
   throw std::domain_error(msg::kCorruptUserData);
 }
@@ -25,13 +21,6 @@ std::unique_ptr<ReadableFile> openDataFile(FileSystem& fs, const std::string& pa
   std::unique_ptr<ReadableFile> file = fs.openForReading(path);
   if (!file) throwCorrupt();
   return file;
-}
-
-// Where the account's text is sealed, by its size.
-Sealing sealingFor(const UserAccount& account) {
-  std::size_t credentials = 0;
-  for (const Group& group : account.groups) credentials += group.entries.size();
-  return credentials >= kCredentialsSealedOnAThread ? Sealing::kOwnThread : Sealing::kCallerThread;
 }
 
 }  // namespace
@@ -103,8 +92,7 @@ void writeDataFile(const UserAccount& account, const CodeTable& table, const Str
     });
   } else if (account.mode == Strong) {
     if (!keys) throw std::logic_error("mode strong needs the account's keys");
-    StrongDataWriter sealed({account.name, account.role}, *keys, sink, kStrongChunkBytes,
-                            sealingFor(account));
+    StrongDataWriter sealed({account.name, account.role}, *keys, sink);
     writeAccountText(account, [&](std::string_view piece) { sealed.write(piece); });
     sealed.finish();
   }
