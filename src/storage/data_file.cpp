@@ -81,6 +81,7 @@ StrongDataHeader readStrongHeader(FileSystem& fs, const std::string& path) {
 }
 
 void writeDataFile(const UserAccount& account, const CodeTable& table, const StrongKeys* keys,
+                   std::optional<StrongSealingMemory>& sealing,
                    const std::function<void(std::string_view)>& sink) {
   if (account.mode == Unencrypted) {
     writeAccountText(account, sink);
@@ -92,7 +93,8 @@ void writeDataFile(const UserAccount& account, const CodeTable& table, const Str
     });
   } else if (account.mode == Strong) {
     if (!keys) throw std::logic_error("mode strong needs the account's keys");
-    StrongDataWriter sealed({account.name, account.role}, *keys, sink);
+    if (!sealing) sealing.emplace();
+    StrongDataWriter sealed({account.name, account.role}, *keys, *sealing, sink);
     writeAccountText(account, [&](std::string_view piece) { sealed.write(piece); });
     sealed.finish();
   }

@@ -57,8 +57,10 @@ StrongDataHeader readStrongHeader(FileSystem& fs, const std::string& path);
 
 // Hands the data file of `account`, written in its mode, to `sink` a piece at a time; nothing
 // for an unknown mode. Mode simple needs the table keyed with the account's name, mode strong
-// its keys. Throws the coding errors of the table.
+// its keys and memory to seal in: `sealing`, made here at the first save in mode strong, for
+// the caller to keep and lend to the next. Throws the coding errors of the table.
 void writeDataFile(const UserAccount& account, const CodeTable& table, const StrongKeys* keys,
+                   std::optional<StrongSealingMemory>& sealing,
                    const std::function<void(std::string_view)>& sink);
 
 }  // namespace vellumkeep

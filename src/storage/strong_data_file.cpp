@@ -77,29 +77,47 @@ StrongDataHeader readStrongDataHeader(std::string_view fileStart) {
   return header;
 }
 
-StrongDataWriter::StrongDataWriter(const StrongIdentity& identity, const StrongKeys& keys,
-                                   Sink sink, uint32_t chunkSize)
-    : sink_(std::move(sink)),
-      text_(checkedChunkSize(chunkSize)),
+StrongSealingMemory::StrongSealingMemory(uint32_t chunkSize)
+    : text_(checkedChunkSize(chunkSize)),
       state_(sizeof(StreamState)),
-      associatedData_(boundHeader(identity, keys, chunkSize)),
-      sealed_(chunkSize + kChunkOverhead) {
+      sealed_(chunkSize + kChunkOverhead) {}
+
+StrongDataWriter::StrongDataWriter(const StrongIdentity& identity, const StrongKeys& keys,
+                                   StrongSealingMemory& memory, Sink sink)
+    : memory_(memory),
+      sink_(std::move(sink)),
+      associatedData_(boundHeader(identity, keys, memory.chunkSize())) {
   checkKey(keys.sealingKey);
   unsigned char streamHeader[kStreamHeaderBytes];
   // Draws the stream's random nonce.
-  crypto_secretstream_xchacha20poly1305_init_push(streamState(state_), streamHeader,
+  crypto_secretstream_xchacha20poly1305_init_push(streamState(memory_.state_), streamHeader,
                                                   keys.sealingKey.data());
   std::string header = associatedData_;
   appendBytes(header, streamHeader, sizeof streamHeader);
-  sink_(header);
+  try {
+    sink_(header);
+  } catch (...) {
+    wipeMemory();  // no destructor runs for a writer that was not made
+    throw;
+  }
+}
+
+StrongDataWriter::~StrongDataWriter() {
+  wipeMemory();
+}
+
+void StrongDataWriter::wipeMemory() {
+  sodium_memzero(memory_.text_.data(), memory_.text_.size());
+  sodium_memzero(memory_.state_.data(), memory_.state_.size());
 }
 
 void StrongDataWriter::write(std::string_view text) {
+  SecretBytes& chunk = memory_.text_;
   while (!text.empty()) {
     // A full chunk waits for more text, so that the last chunk may be a full one.
-    if (used_ == text_.size()) sealChunk(false);
-    const std::size_t part = std::min(text.size(), text_.size() - used_);
-    std::memcpy(text_.data() + used_, text.data(), part);
+    if (used_ == chunk.size()) sealChunk(false);
+    const std::size_t part = std::min(text.size(), chunk.size() - used_);
+    std::memcpy(chunk.data() + used_, text.data(), part);
     used_ += part;
     text.remove_prefix(part);
   }
@@ -113,13 +131,14 @@ void StrongDataWriter::finish() {
 void StrongDataWriter::sealChunk(bool last) {
   const unsigned char tag = last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
                                  : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE;
+  unsigned char* sealed = memory_.sealed_.data();
   unsigned long long sealedSize = 0;
-  crypto_secretstream_xchacha20poly1305_push(streamState(state_), sealed_.data(), &sealedSize,
-                                             text_.data(), used_, bytesOf(associatedData_),
+  crypto_secretstream_xchacha20poly1305_push(streamState(memory_.state_), sealed, &sealedSize,
+                                             memory_.text_.data(), used_, bytesOf(associatedData_),
                                              associatedData_.size(), tag);
   associatedData_.clear();
   used_ = 0;
-  sink_(std::string_view(reinterpret_cast<const char*>(sealed_.data()), sealedSize));
+  sink_(std::string_view(reinterpret_cast<const char*>(sealed), sealedSize));
 }
 
 StrongDataReader::StrongDataReader(const SecretBytes& sealingKey, std::string_view expectedName,
@@ -200,8 +219,8 @@ void StrongDataReader::finish() {
 std::string sealStrongData(const StrongIdentity& identity, const StrongKeys& keys,
                            std::string_view text, uint32_t chunkSize) {
   std::string file;
-  StrongDataWriter writer(
-      identity, keys, [&](std::string_view piece) { file += piece; }, chunkSize);
+  StrongSealingMemory memory(chunkSize);
+  StrongDataWriter writer(identity, keys, memory, [&](std::string_view piece) { file += piece; });
   file.reserve(file.size() + text.size() + (text.size() / chunkSize + 1) * kChunkOverhead);
   writer.write(text);
   writer.finish();

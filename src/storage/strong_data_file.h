@@ -63,18 +63,39 @@ struct StrongDataHeader {
 // too few bytes.
 StrongDataHeader readStrongDataHeader(std::string_view fileStart);
 
-// Seals an account text handed over in pieces, a chunk at a time in one chunk's secret memory,
-// and hands the file to `sink` in pieces: the header at once, then each chunk as it is sealed,
-// the last at finish(). When the sink throws, the error leaves that call and the writer may
-// only be destroyed.
+// The memory a StrongDataWriter seals in: one chunk of text and the stream's state in secret
+// memory, and room for the chunk sealed. Locked memory is costly to get, so a session makes one
+// at its first save in mode strong and lends it to each save after; a save wipes what it put
+// there. Lent to one writer at a time.
+class StrongSealingMemory {
+ public:
+  // Throws std::invalid_argument for a chunk size outside the bounds above, std::bad_alloc when
+  // the memory cannot be had.
+  explicit StrongSealingMemory(uint32_t chunkSize = kStrongChunkBytes);
+
+  uint32_t chunkSize() const { return static_cast<uint32_t>(text_.size()); }
+
+ private:
+  friend class StrongDataWriter;
+
+  SecretBytes text_;                   // one chunk of account text
+  SecretBytes state_;                  // the stream's state, which holds the key
+  std::vector<unsigned char> sealed_;  // one chunk sealed: not secret
+};
+
+// Seals an account text handed over in pieces, in chunks of the memory's chunk size, and hands
+// the file to `sink` in pieces: the header at once, then each chunk as it is sealed, the last
+// at finish(). When the sink throws, the error leaves that call and the writer may only be
+// destroyed.
 class StrongDataWriter {
  public:
   using Sink = std::function<void(std::string_view)>;
 
-  // Throws std::overflow_error(msg::kValueTooLarge) for a name longer than kMaxStrongNameBytes
-  // and std::invalid_argument for a chunk size outside the bounds above.
-  StrongDataWriter(const StrongIdentity& identity, const StrongKeys& keys, Sink sink,
-                   uint32_t chunkSize = kStrongChunkBytes);
+  // Throws std::overflow_error(msg::kValueTooLarge) for a name longer than kMaxStrongNameBytes.
+  StrongDataWriter(const StrongIdentity& identity, const StrongKeys& keys,
+                   StrongSealingMemory& memory, Sink sink);
+  // Wipes the text and the state it left in the memory, also when the text was not finished.
+  ~StrongDataWriter();
   StrongDataWriter(const StrongDataWriter&) = delete;
   StrongDataWriter& operator=(const StrongDataWriter&) = delete;
 
@@ -85,13 +106,12 @@ class StrongDataWriter {
  private:
   // Seals the chunk of text held, the last one with tag FINAL, and hands it to the sink.
   void sealChunk(bool last);
+  void wipeMemory();
 
+  StrongSealingMemory& memory_;
   Sink sink_;
-  SecretBytes text_;                   // one chunk of account text
-  SecretBytes state_;                  // the stream's state, which holds the key
-  std::string associatedData_;         // the header, for the first chunk; empty afterwards
-  std::vector<unsigned char> sealed_;  // one chunk sealed: not secret
-  std::size_t used_ = 0;               // text in text_
+  std::string associatedData_;  // the header, for the first chunk; empty afterwards
+  std::size_t used_ = 0;        // text in the memory's chunk
 };
 
 // Hands over the next piece of a file in its argument, replacing what it held; false at the end.
@@ -135,7 +155,8 @@ class StrongDataReader {
   bool done_ = false;
 };
 
-// The whole data file of `text`, for tests and small texts.
+// The whole data file of `text`, sealed in memory of its own: for tests and small texts.
+// Throws as StrongSealingMemory and StrongDataWriter.
 std::string sealStrongData(const StrongIdentity& identity, const StrongKeys& keys,
                            std::string_view text, uint32_t chunkSize = kStrongChunkBytes);
 

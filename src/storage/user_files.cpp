@@ -89,9 +89,9 @@ std::optional<StrongKeys> UserFiles::makeKeys(const UserAccount& account) const 
 }
 
 template <typename DataFile>
-void UserFiles::writeData(const UserAccount& account, const StrongKeys* keys,
-                          DataFile& data) const {
-  writeDataFile(account, codeTable_, keys, [&](std::string_view piece) { data.write(piece); });
+void UserFiles::writeData(const UserAccount& account, const StrongKeys* keys, DataFile& data) {
+  writeDataFile(account, codeTable_, keys, sealingMemory_,
+                [&](std::string_view piece) { data.write(piece); });
 }
 
 void UserFiles::saveAccount(const UserAccount& account, const StrongKeys* keys) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -40,11 +41,17 @@ std::string expectedCommonStart() {
 
 class StrongDataFileTest : public ::testing::Test {
  protected:
+  // The memory for chunks of `chunk` bytes: made at its first use in a test and lent to every
+  // save after, as a session lends its own.
+  StrongSealingMemory& memoryFor(uint32_t chunk) {
+    return memories_.try_emplace(chunk, chunk).first->second;
+  }
+
   // Writes `text` handed over in pieces of `writePiece` bytes.
   std::string seal(const std::string& text, uint32_t chunk, std::size_t writePiece = 1000) {
     std::string file;
-    StrongDataWriter writer(
-        alice_, keys_, [&](std::string_view piece) { file += piece; }, chunk);
+    StrongDataWriter writer(alice_, keys_, memoryFor(chunk),
+                            [&](std::string_view piece) { file += piece; });
     for (std::size_t at = 0; at < text.size(); at += writePiece) {
       writer.write(std::string_view(text).substr(at, writePiece));
     }
@@ -78,6 +85,7 @@ class StrongDataFileTest : public ::testing::Test {
 
   StrongIdentity alice_{"alice01", User};
   StrongKeys keys_ = quickKeys("alicepw1");
+  std::map<uint32_t, StrongSealingMemory> memories_;
 };
 
 TEST_F(StrongDataFileTest, RoundTripsAtChunkBoundaries) {
@@ -109,19 +117,16 @@ TEST_F(StrongDataFileTest, RoundTripsAtChunkBoundaries) {
 }
 
 // A sink that fails (a full disk) ends the call that reached it; the writer then stops without
-// calling the sink again.
+// calling the sink again. The memory it leaves serves the next save.
 TEST_F(StrongDataFileTest, SinkErrorEndsTheWriting) {
   const std::string text = sampleText(1000);
   // Writes the text; the sink fails at call number `failing` (0: never). Returns the calls.
   auto writeFailingAt = [&](std::size_t failing) {
     std::size_t calls = 0;
     const std::string error = errorText<std::runtime_error>([&] {
-      StrongDataWriter writer(
-          alice_, keys_,
-          [&](std::string_view) {
-            if (++calls == failing) throw std::runtime_error(msg::kWriteFailed);
-          },
-          16);
+      StrongDataWriter writer(alice_, keys_, memoryFor(16), [&](std::string_view) {
+        if (++calls == failing) throw std::runtime_error(msg::kWriteFailed);
+      });
       for (std::size_t at = 0; at < text.size(); at += 100) writer.write(text.substr(at, 100));
       writer.finish();
     });
@@ -133,6 +138,7 @@ TEST_F(StrongDataFileTest, SinkErrorEndsTheWriting) {
   for (std::size_t failing : {std::size_t{1}, std::size_t{2}, allCalls / 2, allCalls}) {
     EXPECT_EQ(writeFailingAt(failing), failing);
   }
+  EXPECT_EQ(open(seal(text, 16), 100), text);
 }
 
 // A writer left without finish() (the text's writing failed) hands over no last chunk: what it
@@ -140,8 +146,8 @@ TEST_F(StrongDataFileTest, SinkErrorEndsTheWriting) {
 TEST_F(StrongDataFileTest, UnfinishedWritingDoesNotOpen) {
   std::string file;
   {
-    StrongDataWriter writer(
-        alice_, keys_, [&](std::string_view piece) { file += piece; }, 16);
+    StrongDataWriter writer(alice_, keys_, memoryFor(16),
+                            [&](std::string_view piece) { file += piece; });
     writer.write(sampleText(1000));
   }
   // Neither the last chunk nor the text held back for it were handed over.

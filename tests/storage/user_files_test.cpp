@@ -139,7 +139,7 @@ UserAccount largeStrongAccount() {
 
 // A save of a large account that fails at any step of the disk, between chunks sealed, is
 // reported and leaves the old data file whole; without a failure the new one opens to the
-// account.
+// account. Every save seals in the memory the failed ones left.
 TEST(UserFilesOnFaultyDisk, LargeStrongSaveFailingAtAnyStepKeepsTheOldFile) {
   MemoryFileSystem fs;
   UserFiles files(fs);
