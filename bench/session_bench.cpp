@@ -13,10 +13,11 @@
 // derivation that the store's password file asks for, as login runs it, just before and just
 // after the login: the login without it is what --login-overhead-target-ms bounds. It makes
 // --changes changes (addpassword, then delpassword, each followed by the disk limit for the
-// data file's bytes), asks each query --queries times, reads the program's peak memory, ends
-// the input and checks the exit. Prints one CSV row per figure on standard output; exits
-// non-zero only when the program misbehaves (no prompt, an error message, a bad exit, a data
-// file whose text differs after the changes were undone), never for a missed target.
+// data file's bytes; the row "change" holds both kinds), asks each query --queries times,
+// reads the program's peak memory, ends the input and checks the exit. Prints one CSV row per
+// figure on standard output; exits non-zero only when the program misbehaves (no prompt, an
+// error message, a bad exit, a data file whose text differs after the changes were undone),
+// never for a missed target.
 //
 // Memory targets bound the account text's size times --memory-ratio-target; in mode strong
 // the peak may add the derivation's memory and the baseline, and the memory after login the
@@ -459,6 +460,10 @@ void printRows(const Options& o, const Store& store, const Samples& samples) {
              true);
     printRow(o, "delpassword", "ms", summarize(samples.remove), writing.median, o.changeRatioTarget,
              true);
+    // Both together: what bench/run holds a strong change against a plain one with.
+    std::vector<double> changes = samples.add;
+    changes.insert(changes.end(), samples.remove.begin(), samples.remove.end());
+    printRow(o, "change", "ms", summarize(changes), writing.median, 0, true);
   }
   for (const auto& [name, times] : samples.queries) {
     printRow(o, name, "ms", summarize(times), 0, o.queryTargetMs, false);

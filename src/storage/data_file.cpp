@@ -13,10 +13,6 @@ namespace {
 // How much of a data file is read at a time while it is loaded.
 constexpr std::size_t kReadPiece = std::size_t{256} << 10;
 
-// From about a megabyte of text on (some 70 bytes a credential), sealing on a thread of its own
-// while the file is written saves more than the thread costs.
-constexpr std::size_t kCredentialsSealedOnAThread = 15000;
-
 // The keys of the account's mode; the caller's fault when they are of another mode.
 template <typename Keys>
 const Keys& required(const Keys* keys) {
@@ -28,13 +24,6 @@ std::unique_ptr<ReadableFile> openDataFile(FileSystem& fs, const std::string& pa
   std::unique_ptr<ReadableFile> file = fs.openForReading(path);
   if (!file) throwCorruptUserData();
   return file;
-}
-
-// Where the account's text is sealed, by its size.
-Sealing sealingFor(const UserAccount& account) {
-  std::size_t credentials = 0;
-  for (const Group& group : account.groups) credentials += group.entries.size();
-  return credentials >= kCredentialsSealedOnAThread ? Sealing::kOwnThread : Sealing::kCallerThread;
 }
 
 }  // namespace
@@ -94,6 +83,7 @@ StrongDataHeader readStrongHeader(FileSystem& fs, const std::string& path) {
 }
 
 void writeDataFile(const UserAccount& account, const AccountKeys& keys,
+                   std::optional<StrongSealingMemory>& sealing,
                    const std::function<void(std::string_view)>& sink) {
   if (account.mode == Unencrypted) {
     writeAccountText(account, sink);
@@ -105,8 +95,8 @@ void writeDataFile(const UserAccount& account, const AccountKeys& keys,
       sink(coded);
     });
   } else if (account.mode == Strong) {
-    StrongDataWriter sealed({account.name, account.role}, required(keys.strong()), sink,
-                            kStrongChunkBytes, sealingFor(account));
+    if (!sealing) sealing.emplace();
+    StrongDataWriter sealed({account.name, account.role}, required(keys.strong()), *sealing, sink);
     writeAccountText(account, [&](std::string_view piece) { sealed.write(piece); });
     sealed.finish();
   }

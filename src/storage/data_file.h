@@ -55,8 +55,11 @@ class DataFileReader {
 StrongDataHeader readStrongHeader(FileSystem& fs, const std::string& path);
 
 // Hands the data file of `account`, written in its mode with its keys, to `sink` a piece at a
-// time; nothing for an unknown mode. Throws the coding errors of the table.
+// time; nothing for an unknown mode. Mode strong seals in `sealing`, made here at the first save
+// in mode strong, for the caller to keep and lend to the next. Throws the coding errors of the
+// table.
 void writeDataFile(const UserAccount& account, const AccountKeys& keys,
+                   std::optional<StrongSealingMemory>& sealing,
                    const std::function<void(std::string_view)>& sink);
 
 }  // namespace vellumkeep

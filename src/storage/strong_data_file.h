@@ -23,15 +23,11 @@
 // damage there, but only the key shows that nobody changed it on purpose.
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "model/user_account.h"
@@ -67,83 +63,55 @@ struct StrongDataHeader {
 // too few bytes.
 StrongDataHeader readStrongDataHeader(std::string_view fileStart);
 
-// Where a StrongDataWriter seals its chunks.
-enum class Sealing {
-  // On the caller's thread, a chunk at a time in one chunk's memory.
-  kCallerThread,
-  // On a thread of the writer's own, while the caller prepares the next text and the sink
-  // writes what was sealed before, so that a large text costs little more than its writing.
-  // For a small text the thread costs more than it saves. Sealing falls back to the caller's
-  // thread when no thread can be started.
-  kOwnThread,
+// The memory a StrongDataWriter seals in: one chunk of text and the stream's state in secret
+// memory, and room for the chunk sealed. Locked memory is costly to get, so a session makes one
+// at its first save in mode strong and lends it to each save after; a save wipes what it put
+// there. Lent to one writer at a time.
+class StrongSealingMemory {
+ public:
+  // Throws std::invalid_argument for a chunk size outside the bounds above, std::bad_alloc when
+  // the memory cannot be had.
+  explicit StrongSealingMemory(uint32_t chunkSize = kStrongChunkBytes);
+
+  uint32_t chunkSize() const { return static_cast<uint32_t>(text_.size()); }
+
+ private:
+  friend class StrongDataWriter;
+
+  SecretBytes text_;                   // one chunk of account text
+  SecretBytes state_;                  // the stream's state, which holds the key
+  std::vector<unsigned char> sealed_;  // one chunk sealed: not secret
 };
 
-// Seals an account text handed over in pieces and hands the file to `sink` in pieces: the
-// header at once, then the sealed chunks in order, a few at a time, the last at finish(). The
-// sink is only ever called on the caller's thread, from the constructor, write() and finish();
-// when it throws, the error leaves that call and the writer may only be destroyed. Holds one
-// chunk of text, or twelve when sealing on its own thread, in secret memory.
+// Seals an account text handed over in pieces, in chunks of the memory's chunk size, and hands
+// the file to `sink` in pieces: the header at once, then each chunk as it is sealed, the last
+// at finish(). When the sink throws, the error leaves that call and the writer may only be
+// destroyed.
 class StrongDataWriter {
  public:
   using Sink = std::function<void(std::string_view)>;
 
-  // Throws std::overflow_error(msg::kValueTooLarge) for a name longer than kMaxStrongNameBytes
-  // and std::invalid_argument for a chunk size outside the bounds above.
-  StrongDataWriter(const StrongIdentity& identity, const StrongKeys& keys, Sink sink,
-                   uint32_t chunkSize = kStrongChunkBytes,
-                   Sealing sealing = Sealing::kCallerThread);
-  // Stops the sealing thread, also when the text was not finished.
+  // Throws std::overflow_error(msg::kValueTooLarge) for a name longer than kMaxStrongNameBytes.
+  StrongDataWriter(const StrongIdentity& identity, const StrongKeys& keys,
+                   StrongSealingMemory& memory, Sink sink);
+  // Wipes the text and the state it left in the memory, also when the text was not finished.
   ~StrongDataWriter();
   StrongDataWriter(const StrongDataWriter&) = delete;
   StrongDataWriter& operator=(const StrongDataWriter&) = delete;
 
   void write(std::string_view text);
-  // Seals the last chunk and hands every chunk left to the sink. Call once, after the last
-  // write.
+  // Seals the last chunk and hands it to the sink. Call once, after the last write.
   void finish();
 
  private:
-  // Text of one chunk (on the caller's thread) or a few (on the sealing thread), sealed
-  // together.
-  struct Batch {
-    Batch(std::size_t textSize, std::size_t sealedSize);
-    SecretBytes text;                         // as many bytes as the batch can hold
-    std::size_t used = 0;                     // bytes of text
-    bool last = false;                        // holds the last chunk
-    std::unique_ptr<unsigned char[]> sealed;  // room for the batch's chunks sealed
-    std::size_t sealedSize = 0;
-  };
+  // Seals the chunk of text held, the last one with tag FINAL, and hands it to the sink.
+  void sealChunk(bool last);
+  void wipeMemory();
 
-  // The batch that write() fills, made at its place's first use.
-  Batch& fillingBatch();
-  // Starts the sealing thread, or falls back to sealing on the caller's thread.
-  void startSealer();
-  // The caller's side: queues the batch being filled for sealing, and makes sure the next one
-  // may be filled.
-  void queueBatch(bool last);
-  // Hands the sealed batches to the sink in order: each one sealed by now, waiting for more
-  // until `count` have been handed over in all.
-  void sinkSealedBatches(uint64_t count);
-  // The sealing thread: seals the queued batches in order until the last or a stop.
-  void sealQueuedBatches();
-  void sealBatch(Batch& batch);
-  Batch& batchNumber(uint64_t number);
-
+  StrongSealingMemory& memory_;
   Sink sink_;
-  uint32_t chunkSize_;
-  SecretBytes state_;           // the stream's state: the sealing thread's once started
   std::string associatedData_;  // the header, for the first chunk; empty afterwards
-  // A ring: batch number n is at n % size; one place when sealing on the caller's thread. The
-  // caller makes each place's batch before it first queues it.
-  std::vector<std::unique_ptr<Batch>> batches_;
-  std::size_t used_ = 0;  // text in the batch being filled, number queued_
-  uint64_t sunk_ = 0;     // batches handed to the sink; the caller's own
-  std::mutex mutex_;      // guards what follows
-  std::condition_variable changed_;
-  uint64_t queued_ = 0;  // batches filled and queued for sealing
-  uint64_t sealed_ = 0;  // batches sealed
-  bool stopping_ = false;
-  std::thread sealer_;  // not joinable when sealing on the caller's thread
+  std::size_t used_ = 0;        // text in the memory's chunk
 };
 
 // Hands over the next piece of a file in its argument, replacing what it held; false at the end.
@@ -187,7 +155,8 @@ class StrongDataReader {
   bool done_ = false;
 };
 
-// The whole data file of `text`, for tests and small texts.
+// The whole data file of `text`, sealed in memory of its own: for tests and small texts.
+// Throws as StrongSealingMemory and StrongDataWriter.
 std::string sealStrongData(const StrongIdentity& identity, const StrongKeys& keys,
                            std::string_view text, uint32_t chunkSize = kStrongChunkBytes);
 

@@ -92,9 +92,8 @@ AccountKeys UserFiles::makeKeys(const UserAccount& account) const {
 }
 
 template <typename DataFile>
-void UserFiles::writeData(const UserAccount& account, const AccountKeys& keys,
-                          DataFile& data) const {
-  writeDataFile(account, keys, [&](std::string_view piece) { data.write(piece); });
+void UserFiles::writeData(const UserAccount& account, const AccountKeys& keys, DataFile& data) {
+  writeDataFile(account, keys, sealingMemory_, [&](std::string_view piece) { data.write(piece); });
 }
 
 void UserFiles::saveAccount(const UserAccount& account, const AccountKeys& keys) {

@@ -14,6 +14,7 @@
 #include "model/user_account.h"
 #include "platform/file_system.h"
 #include "storage/account_keys.h"
+#include "storage/strong_data_file.h"
 #include "storage/strong_keys.h"
 #include "storage/strong_password_file.h"
 
@@ -100,10 +101,12 @@ class UserFiles {
   std::string passwordFileContents(const UserAccount& account, const AccountKeys& keys);
   // Writes `account` in its mode to `data`, a piece at a time.
   template <typename DataFile>
-  void writeData(const UserAccount& account, const AccountKeys& keys, DataFile& data) const;
+  void writeData(const UserAccount& account, const AccountKeys& keys, DataFile& data);
 
   FileSystem& fs_;
   std::mt19937 random_;  // filler of the password files
+  // What saves in mode strong seal in: made at the first, kept for the session.
+  std::optional<StrongSealingMemory> sealingMemory_;
 };
 
 }  // namespace vellumkeep

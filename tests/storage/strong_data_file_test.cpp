@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "expect_error.h"
@@ -41,12 +41,17 @@ std::string expectedCommonStart() {
 
 class StrongDataFileTest : public ::testing::Test {
  protected:
+  // The memory for chunks of `chunk` bytes: made at its first use in a test and lent to every
+  // save after, as a session lends its own.
+  StrongSealingMemory& memoryFor(uint32_t chunk) {
+    return memories_.try_emplace(chunk, chunk).first->second;
+  }
+
   // Writes `text` handed over in pieces of `writePiece` bytes.
-  std::string seal(const std::string& text, uint32_t chunk, std::size_t writePiece = 1000,
-                   Sealing sealing = Sealing::kOwnThread) {
+  std::string seal(const std::string& text, uint32_t chunk, std::size_t writePiece = 1000) {
     std::string file;
-    StrongDataWriter writer(
-        alice_, keys_, [&](std::string_view piece) { file += piece; }, chunk, sealing);
+    StrongDataWriter writer(alice_, keys_, memoryFor(chunk),
+                            [&](std::string_view piece) { file += piece; });
     for (std::size_t at = 0; at < text.size(); at += writePiece) {
       writer.write(std::string_view(text).substr(at, writePiece));
     }
@@ -80,6 +85,7 @@ class StrongDataFileTest : public ::testing::Test {
 
   StrongIdentity alice_{"alice01", User};
   StrongKeys keys_ = quickKeys("alicepw1");
+  std::map<uint32_t, StrongSealingMemory> memories_;
 };
 
 TEST_F(StrongDataFileTest, RoundTripsAtChunkBoundaries) {
@@ -88,7 +94,6 @@ TEST_F(StrongDataFileTest, RoundTripsAtChunkBoundaries) {
     std::size_t size;
   };
   const uint32_t big = kStrongChunkBytes;
-  // On its own thread the writer seals in batches of four chunks, three at a time.
   const Case cases[] = {
       {big, 0},        {big, 1},       {big, big - 1},
       {big, big},      {big, big + 1}, {big, 2 * big},
@@ -99,87 +104,55 @@ TEST_F(StrongDataFileTest, RoundTripsAtChunkBoundaries) {
       {16, 193},       {16, 1000},
   };
   for (const Case& c : cases) {
-    for (Sealing sealing : {Sealing::kOwnThread, Sealing::kCallerThread}) {
-      const std::string text = sampleText(c.size);
-      const std::string file = seal(text, c.chunk, c.size / 3 + 1, sealing);
-      const std::size_t chunks = std::max<std::size_t>(1, (c.size + c.chunk - 1) / c.chunk);
-      EXPECT_EQ(file.size(), headerSize("alice01") + chunks * kSeal + c.size)
-          << c.chunk << "/" << c.size;
-      for (std::size_t readPiece : {std::size_t{1} << 18, std::size_t{7}, file.size()}) {
-        if (c.size > 100000 && readPiece < 100) continue;
-        EXPECT_EQ(open(file, readPiece), text) << c.chunk << "/" << c.size << "/" << readPiece;
-      }
+    const std::string text = sampleText(c.size);
+    const std::string file = seal(text, c.chunk, c.size / 3 + 1);
+    const std::size_t chunks = std::max<std::size_t>(1, (c.size + c.chunk - 1) / c.chunk);
+    EXPECT_EQ(file.size(), headerSize("alice01") + chunks * kSeal + c.size)
+        << c.chunk << "/" << c.size;
+    for (std::size_t readPiece : {std::size_t{1} << 18, std::size_t{7}, file.size()}) {
+      if (c.size > 100000 && readPiece < 100) continue;
+      EXPECT_EQ(open(file, readPiece), text) << c.chunk << "/" << c.size << "/" << readPiece;
     }
   }
-}
-
-// The sink writes to the disk through a file system that expects one thread.
-TEST_F(StrongDataFileTest, SinkIsCalledOnTheCallersThreadOnly) {
-  const std::thread::id caller = std::this_thread::get_id();
-  std::string file;
-  std::size_t calls = 0;
-  std::size_t elsewhere = 0;
-  const std::string text = sampleText(5000);
-  {
-    StrongDataWriter writer(
-        alice_, keys_,
-        [&](std::string_view piece) {
-          file += piece;
-          ++calls;
-          if (std::this_thread::get_id() != caller) ++elsewhere;
-        },
-        16, Sealing::kOwnThread);
-    for (std::size_t at = 0; at < text.size(); at += 7) writer.write(text.substr(at, 7));
-    writer.finish();
-  }
-  EXPECT_GT(calls, 2u);
-  EXPECT_EQ(elsewhere, 0u);
-  EXPECT_EQ(open(file, 100), text);
 }
 
 // A sink that fails (a full disk) ends the call that reached it; the writer then stops without
-// calling the sink again, however far the sealing had got.
+// calling the sink again. The memory it leaves serves the next save.
 TEST_F(StrongDataFileTest, SinkErrorEndsTheWriting) {
   const std::string text = sampleText(1000);
-  for (Sealing sealing : {Sealing::kOwnThread, Sealing::kCallerThread}) {
-    // Writes the text; the sink fails at call number `failing` (0: never). Returns the calls.
-    auto writeFailingAt = [&](std::size_t failing) {
-      std::size_t calls = 0;
-      const std::string error = errorText<std::runtime_error>([&] {
-        StrongDataWriter writer(
-            alice_, keys_,
-            [&](std::string_view) {
-              if (++calls == failing) throw std::runtime_error(msg::kWriteFailed);
-            },
-            16, sealing);
-        for (std::size_t at = 0; at < text.size(); at += 100) writer.write(text.substr(at, 100));
-        writer.finish();
+  // Writes the text; the sink fails at call number `failing` (0: never). Returns the calls.
+  auto writeFailingAt = [&](std::size_t failing) {
+    std::size_t calls = 0;
+    const std::string error = errorText<std::runtime_error>([&] {
+      StrongDataWriter writer(alice_, keys_, memoryFor(16), [&](std::string_view) {
+        if (++calls == failing) throw std::runtime_error(msg::kWriteFailed);
       });
-      EXPECT_EQ(error, failing ? msg::kWriteFailed : "(no error)") << failing;
-      return calls;
-    };
-    const std::size_t allCalls = writeFailingAt(0);
-    ASSERT_GT(allCalls, 3u);
-    for (std::size_t failing : {std::size_t{1}, std::size_t{2}, allCalls / 2, allCalls}) {
-      EXPECT_EQ(writeFailingAt(failing), failing);
-    }
+      for (std::size_t at = 0; at < text.size(); at += 100) writer.write(text.substr(at, 100));
+      writer.finish();
+    });
+    EXPECT_EQ(error, failing ? msg::kWriteFailed : "(no error)") << failing;
+    return calls;
+  };
+  const std::size_t allCalls = writeFailingAt(0);
+  ASSERT_GT(allCalls, 3u);
+  for (std::size_t failing : {std::size_t{1}, std::size_t{2}, allCalls / 2, allCalls}) {
+    EXPECT_EQ(writeFailingAt(failing), failing);
   }
+  EXPECT_EQ(open(seal(text, 16), 100), text);
 }
 
 // A writer left without finish() (the text's writing failed) hands over no last chunk: what it
 // wrote does not open.
 TEST_F(StrongDataFileTest, UnfinishedWritingDoesNotOpen) {
-  for (Sealing sealing : {Sealing::kOwnThread, Sealing::kCallerThread}) {
-    std::string file;
-    {
-      StrongDataWriter writer(
-          alice_, keys_, [&](std::string_view piece) { file += piece; }, 16, sealing);
-      writer.write(sampleText(1000));
-    }
-    // Neither the last chunk nor the text held back for it were handed over.
-    EXPECT_LT(file.size(), headerSize("alice01") + 1000 + 63 * kSeal);
-    EXPECT_EQ(openError(file), msg::kCorruptUserData);
+  std::string file;
+  {
+    StrongDataWriter writer(alice_, keys_, memoryFor(16),
+                            [&](std::string_view piece) { file += piece; });
+    writer.write(sampleText(1000));
   }
+  // Neither the last chunk nor the text held back for it were handed over.
+  EXPECT_LT(file.size(), headerSize("alice01") + 1000 + 63 * kSeal);
+  EXPECT_EQ(openError(file), msg::kCorruptUserData);
 }
 
 TEST_F(StrongDataFileTest, HeaderExactBytes) {

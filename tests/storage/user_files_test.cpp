@@ -119,7 +119,7 @@ UserAccount smallStrongAccount() {
   return account;
 }
 
-// An account large enough to be sealed on a thread of the writer's own (15,000 credentials).
+// An account whose data file is sealed in many chunks (15,000 credentials, about a megabyte).
 UserAccount largeStrongAccount() {
   UserAccount account = makeAccount("alice01", "alicepw1", Strong, User);
   for (int group = 0; group < 150; ++group) {
@@ -135,9 +135,9 @@ UserAccount largeStrongAccount() {
   return account;
 }
 
-// A save of a large account that fails at any step of the disk, while the sealing thread is
-// still at work, is reported and leaves the old data file whole; without a failure the new
-// one opens to the account.
+// A save of a large account that fails at any step of the disk, between chunks sealed, is
+// reported and leaves the old data file whole; without a failure the new one opens to the
+// account. Every save seals in the memory the failed ones left.
 TEST(UserFilesOnFaultyDisk, LargeStrongSaveFailingAtAnyStepKeepsTheOldFile) {
   MemoryFileSystem fs;
   UserFiles files(fs);
