@@ -321,6 +321,7 @@ TEST_F(ShellSession, NewAccountsNeverTakeTheFilesOfAnUnlistedName) {
 TEST_F(ShellSession, DeletingAccounts) {
   logIn("rooty01", SystemAdministrator);
   run("addadmin admin01 secret1");
+  run("addadmin admin02 secret1");
   run("adduser bobby01 secret1 simple");
   std::string question = std::string(msg::kConfirmDeleteAdmin) + "\n";
   EXPECT_EQ(failure(msg::kCannotDeleteRoot), run("deladmin root", "y\n").err);
@@ -333,20 +334,16 @@ TEST_F(ShellSession, DeletingAccounts) {
   EXPECT_NE(nullptr, state().registry.findUser("bobby01"));
   EXPECT_TRUE(exists("bobby01", ".usr"));
   EXPECT_EQ(question + ok(), run("deladmin admin01", "y\n").out);
-  SessionOutput deleted = run("deluser bobby01", "y\n");
-  EXPECT_EQ("", deleted.err);
-  EXPECT_NE(std::string::npos, deleted.out.find(ok()));
+  for (const char* name : {"admin02", "bobby01"}) {
+    SessionOutput deleted = run(std::string("deluser ") + name, "y\n");
+    EXPECT_EQ("", deleted.err) << name;
+    EXPECT_NE(std::string::npos, deleted.out.find(ok())) << name;
+    EXPECT_FALSE(exists(name, ".usr")) << name;
+  }
   EXPECT_EQ(nullptr, state().registry.findAccount("admin01"));
+  EXPECT_EQ(nullptr, state().registry.findAccount("admin02"));
   EXPECT_EQ(nullptr, state().registry.findAccount("bobby01"));
   EXPECT_EQ(std::vector<std::string>{"rooty01"}, state().registry.names);
-}
-
-TEST_F(ShellSession, RootDeletesAnAdministratorWithDeluser) {
-  logIn("rooty01", SystemAdministrator);
-  run("addadmin admin01 secret1");
-  EXPECT_EQ("", run("deluser admin01", "y\n").err);
-  EXPECT_EQ(nullptr, state().registry.findAccount("admin01"));
-  EXPECT_FALSE(exists("admin01", ".usr"));
 }
 
 // An Administrator's deluser deletes users and its own account, and no other administrator.
