@@ -192,6 +192,15 @@ void printLoginBanner(ConsoleWriter& out) {
   out.data(rule).endLine();
 }
 
+void printDamagedAccount(ConsoleWriter& err, std::string_view name) {
+  std::string shown(name);
+  for (char& byte : shown) {
+    if (byte < ' ' || byte > '~') byte = '?';
+  }
+  err.text(msg::kCorruptUserData).endLine();
+  err.data("  ").data(shown).endLine();
+}
+
 void showPrompt(ProgramState& state) {
   state.console.out.data("System\\").data(state.operatorName).data(">").flush();
   state.console.clearInputState();

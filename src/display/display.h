@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 #include "exec/program_state.h"
 
@@ -13,6 +14,12 @@ inline constexpr size_t kScreenWidth = 79;
 
 // The four-line banner before the login questions.
 void printLoginBanner(ConsoleWriter& out);
+
+// The corruption message for an account that the login could not load, then a line with
+// two blanks and its name. The name comes from Config.ini, which may hold anything: a byte
+// that is not printable ASCII is shown as '?', so that nothing reaches the terminal as a
+// control sequence.
+void printDamagedAccount(ConsoleWriter& err, std::string_view name);
 
 // Writes "System\<Operator>>" and resets the per-line state: both stacks emptied and the
 // error states of the console input and the CommandStream cleared.
