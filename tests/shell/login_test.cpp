@@ -105,6 +105,21 @@ TEST_F(LoginTest, ListedNamesThatBreakTheRulesAreDamage) {
   EXPECT_NE(nullptr, state().registry.findUser("alice01"));
 }
 
+// deluser removes the line of a listed name that breaks the rules, and builds no path of it:
+// "../data/alice01" would lead to alice01's own files.
+TEST_F(LoginOnRealDisk, DeletingANameThatBreaksTheRulesTouchesNoFile) {
+  logInAsRoot();
+  run("adduser alice01 alicepw1 simple");
+  restart();
+  state().registry.names.push_back("../data/alice01");
+  logInAsRoot();
+  EXPECT_EQ("", run("deluser ../data/alice01", "Y\n").err);
+  EXPECT_TRUE(exists("alice01", ".usr"));
+  EXPECT_TRUE(exists("alice01", ".usrpas"));
+  restart();
+  EXPECT_EQ((std::vector<std::string>{"root", "alice01"}), state().registry.names);
+}
+
 // What root's login reports for each damaged user: the message, then the name.
 std::string damageReport(const std::vector<std::string>& names) {
   std::string report;
