@@ -197,6 +197,15 @@ void clearScreenAndScrollback(ConsoleWriter& out) {
   out.data("\x1b[H\x1b[2J\x1b[3J").flush();
 }
 
+void printDamagedAccount(ConsoleWriter& err, std::string_view name) {
+  std::string shown(name);
+  for (char& byte : shown) {
+    if (byte < ' ' || byte > '~') byte = '?';
+  }
+  err.text(msg::kCorruptUserData).endLine();
+  err.data("  ").data(shown).endLine();
+}
+
 void showPrompt(ProgramState& state) {
   state.console.out.data("System\\").data(state.operatorName).data(">").flush();
   state.console.clearInputState();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 #include "exec/program_state.h"
 
@@ -17,6 +18,12 @@ void printLoginBanner(ConsoleWriter& out);
 // Clears the screen and the terminal's scrollback, leaving the cursor at the top: what was
 // shown (a password, a line that held one) cannot be scrolled back to.
 void clearScreenAndScrollback(ConsoleWriter& out);
+
+// The corruption message for an account that the login could not load, then a line with
+// two blanks and its name. The name comes from Config.ini, which may hold anything: a byte
+// that is not printable ASCII is shown as '?', so that nothing reaches the terminal as a
+// control sequence.
+void printDamagedAccount(ConsoleWriter& err, std::string_view name);
 
 // Writes "System\<Operator>>" and resets the per-line state: both stacks emptied and the
 // error states of the console input and the CommandStream cleared.

@@ -57,6 +57,24 @@ std::string takeOwnAccountArgument(ProgramState& state, LayoutCode layout) {
   return args.values[0];
 }
 
+// The name after deladmin or deluser once it is one that may be removed: neither root nor
+// system, and a loaded or damaged account.
+std::string takeRemovableName(ProgramState& state, LayoutCode layout) {
+  Arguments args = takeArguments(state);
+  pushResultMarker(state, layout);
+  if (args.count != 2) throw std::runtime_error(msg::kBadArguments);
+  std::string name = args.values[0];
+  state.registry.checkRemovable(name);
+  return name;
+}
+
+// The account leaves memory only once its files are gone, so that a failed deletion is not
+// carried out silently by the next write of Config.ini.
+void removeAccount(ProgramState& state, const std::string& name) {
+  state.store.deleteAccountFiles(state.registry, name);
+  state.registry.removeAccount(name);
+}
+
 }  // namespace
 
 void addAdmin(ProgramState& state, LayoutCode layout) {
@@ -81,16 +99,21 @@ void addUser(ProgramState& state, LayoutCode layout) {
   createAccount(state, args.values[0], args.values[1], mode->code, User);
 }
 
-// The account leaves memory only once its files are gone, so that a failed deletion is not
-// carried out silently by the next write of Config.ini.
-void deleteAccount(ProgramState& state, LayoutCode layout) {
-  Arguments args = takeArguments(state);
-  pushResultMarker(state, layout);
-  if (args.count != 2) throw std::runtime_error(msg::kBadArguments);
-  const std::string& name = args.values[0];
-  state.registry.checkRemovable(name);
-  state.store.deleteAccountFiles(state.registry, name);
-  state.registry.removeAccount(name);
+void deleteAdmin(ProgramState& state, LayoutCode layout) {
+  const std::string name = takeRemovableName(state, layout);
+  if (!state.registry.findAdministrator(name)) throw std::runtime_error(msg::kNotAdministrator);
+  removeAccount(state, name);
+}
+
+// The masks keep administrators from deleting administrators: an Administrator deletes a
+// loaded user or its own account, and nothing that may be another administrator's.
+void deleteUser(ProgramState& state, LayoutCode layout) {
+  const std::string name = takeRemovableName(state, layout);
+  if (state.operatorAccount().role == Administrator && name != state.operatorName &&
+      !state.registry.findUser(name)) {
+    throw std::runtime_error(msg::kNoPermission);
+  }
+  removeAccount(state, name);
 }
 
 void setMode(ProgramState& state, LayoutCode layout) {

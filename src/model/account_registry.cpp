@@ -51,6 +51,14 @@ bool AccountRegistry::isNameTaken(std::string_view name) const {
          std::find(names.begin(), names.end(), name) != names.end();
 }
 
+bool AccountRegistry::isDamaged(std::string_view name) const {
+  return std::find(damaged.begin(), damaged.end(), name) != damaged.end();
+}
+
+void AccountRegistry::markDamaged(std::string_view name) {
+  if (!isDamaged(name)) damaged.emplace_back(name);
+}
+
 std::vector<std::string> AccountRegistry::namesWithout(std::string_view name) const {
   std::vector<std::string> remaining = names;
   eraseFirstName(remaining, name);
@@ -65,7 +73,7 @@ void AccountRegistry::registerAccount(const UserAccount& account) {
 void AccountRegistry::checkRemovable(std::string_view name) {
   if (name == kRootName) throw std::runtime_error(msg::kCannotDeleteRoot);
   if (name == kSystemName) throw std::runtime_error(msg::kCannotDeleteSystem);
-  if (!findAccount(name)) throw std::runtime_error(msg::kNoSuchUser);
+  if (!findAccount(name) && !isDamaged(name)) throw std::runtime_error(msg::kNoSuchUser);
 }
 
 void AccountRegistry::removeAccount(std::string_view name) {
@@ -73,8 +81,10 @@ void AccountRegistry::removeAccount(std::string_view name) {
   eraseFirstName(names, name);
   if (UserAccount* user = findUser(name)) {
     eraseAccount(users, user);
+  } else if (UserAccount* administrator = findAdministrator(name)) {
+    eraseAccount(administrators, administrator);
   } else {
-    eraseAccount(administrators, findAdministrator(name));
+    eraseFirstName(damaged, name);
   }
 }
 

@@ -21,6 +21,10 @@ class AccountRegistry {
   std::vector<UserAccount> administrators;
   // Loaded accounts of role User.
   std::vector<UserAccount> users;
+  // Listed names whose accounts could not be loaded (files missing or damaged, a role the
+  // files may not claim, a name that breaks the rules), in the order found. No look-up finds
+  // them; only their removal does.
+  std::vector<std::string> damaged;
 
   // Look-ups return null when absent. A pointer is valid until its sequence next changes.
   const UserAccount* findAdministrator(std::string_view name) const;
@@ -43,6 +47,11 @@ class AccountRegistry {
   // True when an account of that name is loaded or the name is listed.
   bool isNameTaken(std::string_view name) const;
 
+  // True when `name` is recorded as damaged.
+  bool isDamaged(std::string_view name) const;
+  // Records `name` as damaged, once.
+  void markDamaged(std::string_view name);
+
   // `names` without the first occurrence of `name`, as Config.ini lists them once the account
   // is gone.
   std::vector<std::string> namesWithout(std::string_view name) const;
@@ -53,8 +62,8 @@ class AccountRegistry {
   // Throws the refusal of removeAccount for `name`, if any.
   void checkRemovable(std::string_view name);
 
-  // Removes a loaded account and one occurrence of its name. Refuses "root", "system"
-  // and names without a loaded account, changing nothing.
+  // Removes a loaded or damaged account and one occurrence of its name. Refuses "root",
+  // "system" and names without a loaded or damaged account, changing nothing.
   void removeAccount(std::string_view name);
 
   // Files a copy of `scratch` by its role (2 or 4: administrators, 8: users, else nowhere).

@@ -44,6 +44,7 @@ inline constexpr char kUnknownMode[] = "模式不存在";
 inline constexpr char kCannotDeleteRoot[] = "禁止删除系统管理员!";
 inline constexpr char kCannotDeleteSystem[] = "禁止删除超级管理员!";
 inline constexpr char kNoSuchUser[] = "指定的用户不存在!";
+inline constexpr char kNotAdministrator[] = "指定的用户不是管理员!";
 
 // Storage.
 inline constexpr char kCorruptUserData[] = "该用户数据已损坏!";
@@ -131,12 +132,15 @@ inline constexpr CommandHelp kHelpAddpassword = {
     "在已有的分组中保存账号和密码，后面可以跟任意对“类型 内容”作为附加信息。\n"
     "逐项询问时，回答 Y 继续添加一对类型和内容，回答 N 结束；任何一项回答都不能为空。",
     "addpassword mail alice@example.org mailpw1 url mail.example.org"};
-inline constexpr CommandHelp kHelpDeladmin = {"用户名", "删除一个账户",
-                                              "删除指定的账户及其文件；root 和 system 不能删除。",
-                                              "deladmin admin01"};
+inline constexpr CommandHelp kHelpDeladmin = {
+    "用户名", "删除一个管理员",
+    "删除指定的管理员及其文件；指定的不是管理员时不删除任何内容。root 和 system 不能删除。",
+    "deladmin admin01"};
 inline constexpr CommandHelp kHelpDeluser = {
-    "用户名", "删除一个账户及其全部数据",
-    "删除指定的账户及其保存的全部数据；root 和 system 不能删除。", "deluser alice01"};
+    "用户名", "删除一个用户及其全部数据",
+    "删除指定的用户及其保存的全部数据，数据已损坏的用户也可删除。root 和 system "
+    "也可用它删除管理员；管理员只能删除数据完好的用户和自己的账户。root 和 system 不能删除。",
+    "deluser alice01"};
 inline constexpr CommandHelp kHelpDeldir = {"分组", "删除一个分组及其中的数据",
                                             "删除指定的分组及其中保存的全部账号。", "deldir mail"};
 inline constexpr CommandHelp kHelpDelpassword = {"分组 账号", "删除一条保存的账号",

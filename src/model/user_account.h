@@ -19,6 +19,11 @@ enum AccountRole : int32_t {
   User = 8,
 };
 
+// True for the roles an account may hold: those the registry files accounts by.
+inline bool isAccountRole(int32_t role) {
+  return role == SystemAdministrator || role == Administrator || role == User;
+}
+
 struct UserAccount {
   std::string name;
   int32_t role = 0;         // an AccountRole value, as stored

@@ -27,6 +27,13 @@ bool underLoginHandler(ProgramState& state, Step step) {
   return false;
 }
 
+// Names each account that the Operator's login could not load.
+void reportDamagedAccounts(ProgramState& state) {
+  for (const std::string& name : state.registry.damaged) {
+    printDamagedAccount(state.console.err, name);
+  }
+}
+
 }  // namespace
 
 void setUpOperator(ProgramState& state) {
@@ -61,6 +68,8 @@ void login(ProgramState& state) {
     return true;
   });
   if (state.console.outputIsTerminal()) state.console.out.data(kClearScreen).flush();
+  // After the clearing, so that the report stays on the screen.
+  reportDamagedAccounts(state);
 }
 
 }  // namespace vellumkeep

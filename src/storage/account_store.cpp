@@ -27,6 +27,14 @@ void requireUsableName(std::string_view name) {
   if (!isUsableName(name)) throwCorruptUserData();
 }
 
+// Whether the role an account read from its files claims is one it may hold. A strong header
+// is read without the key, so nothing vouches for its role: there only the roles of the
+// accounts that mode strong holds are believed, a user's and root's own.
+bool claimsAllowedRole(const UserAccount& account, bool fromStrongHeader) {
+  if (!fromStrongHeader) return isAccountRole(account.role);
+  return account.role == User || (account.role == SystemAdministrator && account.name == kRootName);
+}
+
 }  // namespace
 
 AccountStore::AccountStore(FileSystem& fs, std::string configPath)
@@ -91,17 +99,31 @@ bool AccountStore::checkCredentials(AccountRegistry& registry, std::string_view 
 void AccountStore::loadOtherAccounts(AccountRegistry& registry, std::string_view operatorName) {
   for (size_t i = 0; i < registry.names.size(); ++i) {
     const std::string name = registry.names[i];
-    if (name == operatorName || registry.findAccount(name)) continue;
-    requireUsableName(name);
-    const PasswordRecord record = files_.loadPasswordFile(name);
-    if (record.strong) {
-      scratchAccount_ = files_.loadStrongIdentity(name);
-    } else {
-      files_.loadAccountText(record.mode, name, AccountKeys::coded(name), scratchAccount_);
+    if (name == operatorName || registry.findAccount(name) || registry.isDamaged(name)) continue;
+    // One damaged account must not hide the others: it is recorded, and loading goes on.
+    try {
+      readOtherAccount(name);
+    } catch (const std::domain_error&) {
+      registry.markDamaged(name);
+      continue;
     }
     registry.loadAccountFromScratch(std::move(scratchAccount_));
   }
   registry.operatorAccount(operatorName);  // throws when the Operator is not loaded
+}
+
+void AccountStore::readOtherAccount(std::string_view name) {
+  requireUsableName(name);
+  const PasswordRecord record = files_.loadPasswordFile(name);
+  if (record.strong) {
+    scratchAccount_ = files_.loadStrongIdentity(name);
+  } else {
+    files_.loadAccountText(record.mode, name, AccountKeys::coded(name), scratchAccount_);
+  }
+  if (!claimsAllowedRole(scratchAccount_, record.strong.has_value())) {
+    scratchAccount_ = UserAccount();
+    throwCorruptUserData();
+  }
 }
 
 void AccountStore::renewPasswordFile(const UserAccount& op) {
@@ -146,6 +168,11 @@ void AccountStore::addAccountFiles(AccountRegistry& registry, std::string_view n
 }
 
 void AccountStore::deleteAccountFiles(const AccountRegistry& registry, std::string_view name) {
+  // A listed name that breaks the rules has no files that a path may be built for.
+  if (!isUsableName(name)) {
+    writeUserList(registry.namesWithout(name));
+    return;
+  }
   files_.beginRemoval(name);
   try {
     writeUserList(registry.namesWithout(name));  // the deletion counts from here

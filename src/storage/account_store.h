@@ -44,7 +44,9 @@ class AccountStore {
       refusalDerivation = deriveKey;
 
   // Loads the account of every other listed user: a user in mode strong as its identity only,
-  // without its password or credentials. Throws "操作员异常!" when the Operator is not loaded.
+  // without its password or credentials. A user that cannot be loaded (see readOtherAccount)
+  // is recorded in the registry as damaged instead, and the others are loaded all the same.
+  // Throws "操作员异常!" when the Operator is not loaded.
   void loadOtherAccounts(AccountRegistry& registry, std::string_view operatorName);
 
   // Rewrites the Operator's password file with fresh filler; nothing in mode strong, whose
@@ -65,8 +67,9 @@ class AccountStore {
   // failure the account is neither listed nor has files, and "文件写入失败!" is thrown.
   void addAccountFiles(AccountRegistry& registry, std::string_view name);
 
-  // Writes Config.ini without the account `name` and deletes its files. On failure the account
-  // stays listed with its files, and "文件写入失败!" is thrown.
+  // Writes Config.ini without the account `name` and deletes its files, those of a damaged
+  // account too (missing files are no error; a name that breaks the rules only loses its
+  // line). On failure the account stays listed with its files, and "文件写入失败!" is thrown.
   void deleteAccountFiles(const AccountRegistry& registry, std::string_view name);
 
  private:
@@ -77,6 +80,10 @@ class AccountStore {
   // The keys of `name`'s files when `typed` opens them; nothing for a wrong password.
   std::optional<AccountKeys> unlockAccount(std::string_view name, const PasswordRecord& record,
                                            std::string_view typed);
+  // Reads the account of another user `name` into the scratch account. Throws the corruption
+  // error for a name that breaks the rules, missing or damaged files, and a role that its
+  // files may not claim.
+  void readOtherAccount(std::string_view name);
   void writeUserList(const std::vector<std::string>& names);
 
   FileSystem& fs_;

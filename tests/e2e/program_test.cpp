@@ -474,23 +474,23 @@ TEST_F(ProgramDamagedFiles, LoginAsDamagedUserAsksAgainAndLeavesNoWorkingFile) {
   }
 }
 
-// Loading stops at the damaged user: neither it nor the users listed after it are loaded, and
-// their names cannot be taken again.
-TEST_F(ProgramDamagedFiles, RootReachesTheShellAndCannotReplaceTheDamagedUser) {
+// Root's login names the damaged user and loads the users listed after it; neither name can
+// be taken again, and the damaged user's files stay as they are.
+TEST_F(ProgramDamagedFiles, RootSeesTheOthersAndCannotReplaceTheDamagedUser) {
   addUser("bob0001", "bobpw001");
   std::filesystem::remove(installation_.path("data/alice01.usrpas"));
-  const std::map<std::string, std::string> before = installation_.files();
+  const std::string alice = installation_.read("data/alice01.usr");
   ProgramResult result = installation_.runAs(
       "root", kRootPassword,
       {"user", "adduser alice01 newpass1 simple", "adduser bob0001 newpass1 simple", "mode"});
-  EXPECT_EQ(texts_.line(msg::kCorruptUserData) + texts_.shellError(msg::kNameTaken) +
-                texts_.shellError(msg::kNameTaken),
+  EXPECT_EQ(texts_.line(msg::kCorruptUserData) + "  alice01\n" +
+                texts_.shellError(msg::kNameTaken) + texts_.shellError(msg::kNameTaken),
             result.err);
-  EXPECT_EQ(texts_.session("root",
-                           {texts_.userList({}), "", "", "\tunencrypted\n\tsimple\n\tstrong\n\n"}),
+  EXPECT_EQ(texts_.session("root", {texts_.userList({"bob0001"}), "", "",
+                                    "\tunencrypted\n\tsimple\n\tstrong\n\n"}),
             result.out);
-  // root's password file was not rewritten either.
-  EXPECT_EQ(before, installation_.files());
+  EXPECT_EQ(alice, installation_.read("data/alice01.usr"));
+  EXPECT_FALSE(std::filesystem::exists(installation_.path("data/alice01.usrpas")));
 }
 
 TEST_F(ProgramDamagedFiles, DataFileWithAnotherPasswordIsRefusedAndLeavesNoWorkingFile) {

@@ -46,6 +46,18 @@ TEST(AccountRegistryTest, ListedButUnloadedNamesAreTaken) {
   EXPECT_EQ(Names{"damaged1"}, registry.names);
 }
 
+TEST(AccountRegistryTest, DamagedNamesAreFoundOnlyForRemoval) {
+  AccountRegistry registry;
+  registry.names = {"damaged1", "user001"};
+  registry.markDamaged("damaged1");
+  registry.markDamaged("damaged1");
+  EXPECT_EQ(Names{"damaged1"}, registry.damaged);
+  EXPECT_EQ(nullptr, registry.findAccount("damaged1"));
+  EXPECT_EQ("(no error)", removalError(registry, "damaged1"));
+  EXPECT_EQ(Names{"user001"}, registry.names);
+  EXPECT_EQ(Names{}, registry.damaged);
+}
+
 TEST(AccountRegistryTest, RemovalKeepsOrderAndRefusesReservedNames) {
   AccountRegistry registry;
   for (std::string name : {"user001", "user002", "user003"}) {

@@ -130,6 +130,13 @@ class BadInput : public InstalledTest {
         msg::kCorruptUserData,   msg::kNonAscii,         msg::kValueTooLarge,
         msg::kWriteFailed,       msg::kWrongAnswer};
     std::string rest = err;
+    // A damaged user that root's login names: the message, then two blanks and the name.
+    const std::string damaged = texts_.gbk(msg::kCorruptUserData) + "\n  ";
+    for (size_t at = rest.find(damaged); at != std::string::npos; at = rest.find(damaged)) {
+      const size_t end = rest.find('\n', at + damaged.size());
+      ASSERT_NE(std::string::npos, end) << "a name without its line end: " << err;
+      rest.replace(at, end + 1 - at, "\n");
+    }
     for (const char* message : kMessages) {
       const std::string text = texts_.gbk(message) + "\n";
       for (size_t at = rest.find(text); at != std::string::npos; at = rest.find(text)) {

@@ -231,9 +231,11 @@ Script rootScript(const ModelInstallation& start, size_t length) {
       default: {
         const size_t index = 1 + writer.below(others);
         const std::string name = state.names[index];
+        // deladmin takes administrators only; root's deluser takes either kind.
+        const bool administrator = state.accounts[name].role == Administrator;
         state.names.erase(state.names.begin() + static_cast<std::ptrdiff_t>(index));
         state.accounts.erase(name);
-        if (writer.below(2) == 0) {
+        if (writer.below(2) == 0 || !administrator) {
           writer.add("deluser " + name + "\nY\n", "", name);
         } else {
           writer.add("deladmin " + name + "\ny\n", "", name);

@@ -14,7 +14,10 @@
 
 #include "model/messages.h"
 #include "session_fixture.h"
+#include "storage/account_keys.h"
+#include "storage/strong_data_file.h"
 #include "storage/strong_keys.h"
+#include "support/test_keys.h"
 
 namespace vellumkeep {
 namespace {
@@ -145,11 +148,140 @@ TEST_F(LoginTest, ListedNamesThatBreakTheRulesAreDamage) {
     EXPECT_EQ(std::string(msg::kCorruptUserData) + "\n", result.err) << name;
     EXPECT_EQ(nullptr, state().registry.findAccount("alice01")) << name;
   }
-  // Root's login stops at such a name, as at any damaged user.
+  // Root's login names such a name as a damaged user and loads the others.
   restart();
   state().registry.names.insert(state().registry.names.begin() + 1, "../data/alice01");
   SessionOutput result = logInAsRoot();
-  EXPECT_EQ(std::string(msg::kCorruptUserData) + "\n", result.err);
+  EXPECT_EQ(std::string(msg::kCorruptUserData) + "\n  ../data/alice01\n", result.err);
+  EXPECT_NE(nullptr, state().registry.findUser("alice01"));
+}
+
+// deluser removes the line of a listed name that breaks the rules, and builds no path of it:
+// "../data/alice01" would lead to alice01's own files.
+TEST_F(LoginOnRealDisk, DeletingANameThatBreaksTheRulesTouchesNoFile) {
+  logInAsRoot();
+  run("adduser alice01 alicepw1 simple");
+  restart();
+  state().registry.names.push_back("../data/alice01");
+  logInAsRoot();
+  EXPECT_EQ("", run("deluser ../data/alice01", "Y\n").err);
+  EXPECT_TRUE(exists("alice01", ".usr"));
+  EXPECT_TRUE(exists("alice01", ".usrpas"));
+  restart();
+  EXPECT_EQ((std::vector<std::string>{"root", "alice01"}), state().registry.names);
+}
+
+// What root's login reports for each damaged user: the message, then the name.
+std::string damageReport(const std::vector<std::string>& names) {
+  std::string report;
+  for (const std::string& name : names)
+    report += std::string(msg::kCorruptUserData) + "\n  " + name + "\n";
+  return report;
+}
+
+// Root's login names a damaged user and loads every other one; deluser deletes the damaged one,
+// its files and its line in Config.ini.
+class DamagedUserTest : public LoginTest {
+ protected:
+  // alice01 first, so that every other user comes after her in Config.ini.
+  void addUsers() {
+    logInAsRoot();
+    run("adduser alice01 alicepw1 strong");
+    run("adduser bobby01 bobbypw1 simple");
+    run("adduser carol01 carolpw1 strong");
+    restart();
+  }
+
+  // What `user` shows when bobby01 and carol01 are the only users.
+  std::string healthyUsers() {
+    addUsers();
+    logInAsRoot();
+    run("deluser alice01", "Y\n");
+    const std::string listed = run("user").out;
+    run("deluser bobby01", "Y\n");
+    run("deluser carol01", "Y\n");
+    restart();
+    return listed;
+  }
+
+  // Writes the data file of `name` anew with a strong header claiming `role`.
+  void strongDataOfRole(const std::string& name, int32_t role) {
+    writeFileDurably(fs_, files().dataFile(name),
+                     sealStrongData({name, role}, quickKeys("anypass1"), ""));
+  }
+};
+
+TEST_F(DamagedUserTest, RootSeesAndDeletesADamagedUser) {
+  const std::string listed = healthyUsers();
+  const std::string data = files().dataFile("alice01");
+  const std::string password = files().passwordFile("alice01");
+  using Damage = std::function<void()>;
+  const std::pair<const char*, Damage> damages[] = {
+      {"a changed byte in the strong header",
+       [&] {
+         std::string file = contents(data);
+         file[36] ^= 0x01;
+         writeFileDurably(fs_, data, file);
+       }},
+      {"no files at all", [&] { fs_.removeFile(data), fs_.removeFile(password); }},
+      {"no password file", [&] { fs_.removeFile(password); }},
+      {"a strong header claiming an administrator",
+       [&] { strongDataOfRole("alice01", Administrator); }},
+      {"a strong header claiming root's role",
+       [&] { strongDataOfRole("alice01", SystemAdministrator); }},
+      {"a strong header claiming the super administrator",
+       [&] { strongDataOfRole("alice01", SuperAdministrator); }},
+      {"a strong header claiming no role", [&] { strongDataOfRole("alice01", 16); }},
+      {"a simple data file claiming no role",
+       [&] {
+         const UserAccount account = makeAccount("alice01", "alicepw1", Simple, 0);
+         files().storePasswordFile(account, AccountKeys::coded("alice01"));
+         files().saveAccount(account, AccountKeys::coded("alice01"));
+       }},
+  };
+  for (const auto& [what, damage] : damages) {
+    SCOPED_TRACE(what);
+    addUsers();
+    damage();
+    EXPECT_EQ(damageReport({"alice01"}), logInAsRoot().err);
+    EXPECT_EQ(nullptr, state().registry.findAccount("alice01"));
+    EXPECT_EQ(listed, run("user").out);
+    for (const char* name : {"alice01", "bobby01", "carol01"}) {
+      EXPECT_EQ("", run(std::string("deluser ") + name, "Y\n").err) << name;
+      EXPECT_FALSE(exists(name, ".usr") || exists(name, ".usrpas")) << name;
+    }
+    restart();
+    EXPECT_EQ(std::vector<std::string>{"root"}, state().registry.names);
+  }
+}
+
+// One block for each damaged user, also for a name listed twice; a strong header of a user's
+// role loads.
+TEST_F(DamagedUserTest, EveryDamagedUserIsNamedOnce) {
+  addUsers();
+  fs_.removeFile(files().dataFile("alice01"));
+  fs_.removeFile(files().passwordFile("bobby01"));
+  strongDataOfRole("carol01", User);
+  state().registry.names.push_back("alice01");
+  EXPECT_EQ(damageReport({"alice01", "bobby01"}), logInAsRoot().err);
+  EXPECT_NE(nullptr, state().registry.findUser("carol01"));
+}
+
+// An Administrator loads the others as root does; a damaged account may be an administrator's,
+// so it leaves the account to root, and deladmin takes none.
+TEST_F(DamagedUserTest, AnAdministratorLeavesADamagedUserToRoot) {
+  addUsers();
+  logInAsRoot();
+  run("addadmin admin01 adminpw1");
+  restart();
+  fs_.removeFile(files().passwordFile("alice01"));
+  EXPECT_EQ(damageReport({"alice01"}), logInWith("admin01\nadminpw1\n").err);
+  EXPECT_NE(nullptr, state().registry.findUser("carol01"));
+  EXPECT_EQ(failure(msg::kNoPermission), run("deluser alice01", "Y\n").err);
+  restart();
+  logInAsRoot();
+  EXPECT_EQ(failure(msg::kNotAdministrator), run("deladmin alice01", "y\n").err);
+  EXPECT_TRUE(exists("alice01", ".usr"));
 }
 
 }  // namespace

@@ -321,19 +321,52 @@ TEST_F(ShellSession, NewAccountsNeverTakeTheFilesOfAnUnlistedName) {
 TEST_F(ShellSession, DeletingAccounts) {
   logIn("rooty01", SystemAdministrator);
   run("addadmin admin01 secret1");
+  run("addadmin admin02 secret1");
   run("adduser bobby01 secret1 simple");
   std::string question = std::string(msg::kConfirmDeleteAdmin) + "\n";
   EXPECT_EQ(failure(msg::kCannotDeleteRoot), run("deladmin root", "y\n").err);
   EXPECT_EQ(failure(msg::kCannotDeleteSystem), run("deluser system", "y\n").err);
   EXPECT_EQ(failure(msg::kNoSuchUser), run("deluser nobody1", "y\n").err);
-  // Either command deletes an account of either kind.
-  EXPECT_EQ(question + ok(), run("deladmin bobby01", "y\n").out);
-  SessionOutput admin = run("deluser admin01", "y\n");
-  EXPECT_EQ("", admin.err);
-  EXPECT_NE(std::string::npos, admin.out.find(ok()));
+  // deladmin takes only administrators; deluser, for root, an account of either kind.
+  SessionOutput user = run("deladmin bobby01", "y\n");
+  EXPECT_EQ(question, user.out);
+  EXPECT_EQ(failure(msg::kNotAdministrator), user.err);
+  EXPECT_NE(nullptr, state().registry.findUser("bobby01"));
+  EXPECT_TRUE(exists("bobby01", ".usr"));
+  EXPECT_EQ(question + ok(), run("deladmin admin01", "y\n").out);
+  for (const char* name : {"admin02", "bobby01"}) {
+    SessionOutput deleted = run(std::string("deluser ") + name, "y\n");
+    EXPECT_EQ("", deleted.err) << name;
+    EXPECT_NE(std::string::npos, deleted.out.find(ok())) << name;
+    EXPECT_FALSE(exists(name, ".usr")) << name;
+  }
   EXPECT_EQ(nullptr, state().registry.findAccount("admin01"));
+  EXPECT_EQ(nullptr, state().registry.findAccount("admin02"));
   EXPECT_EQ(nullptr, state().registry.findAccount("bobby01"));
   EXPECT_EQ(std::vector<std::string>{"rooty01"}, state().registry.names);
+}
+
+// An Administrator's deluser deletes users and its own account, and no other administrator.
+TEST_F(ShellSession, AnAdministratorDeletesNoOtherAdministrator) {
+  logIn("rooty01", SystemAdministrator);
+  for (const char* line :
+       {"addadmin admin01 secret1", "addadmin admin02 secret1", "adduser bobby01 secret1 simple"}) {
+    ASSERT_EQ(ok(), run(line).out) << line;
+  }
+  state().operatorName = "admin01";
+  const std::string question =
+      std::string(msg::kWarnDeleteUser) + "\n" + msg::kConfirmDeleteUser + "\n";
+  for (const char* name : {"admin02", "rooty01"}) {
+    SessionOutput refused = run(std::string("deluser ") + name, "Y\n");
+    EXPECT_EQ(question, refused.out) << name;
+    EXPECT_EQ(failure(msg::kNoPermission), refused.err) << name;
+    EXPECT_NE(nullptr, state().registry.findAdministrator(name)) << name;
+  }
+  EXPECT_TRUE(exists("admin02", ".usr"));
+  EXPECT_TRUE(exists("admin02", ".usrpas"));
+  EXPECT_EQ(question + ok(), run("deluser bobby01", "Y\n").out);
+  EXPECT_EQ(question + ok(), run("deluser admin01", "Y\n").out);
+  EXPECT_EQ((std::vector<std::string>{"rooty01", "admin02"}), state().registry.names);
 }
 
 TEST_F(ShellSession, AnAdministratorMayDeleteItself) {
