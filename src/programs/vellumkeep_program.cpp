@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "exec/program_state.h"
 #include "model/messages.h"
 #include "platform/clipboard.h"
 #include "platform/console.h"
@@ -15,7 +16,6 @@
 #include "platform/posix_file_system.h"
 #include "platform/secret_memory.h"
 #include "platform/terminal.h"
-#include "exec/program_state.h"
 #include "programs/program_arguments.h"
 #include "programs/program_constants.h"
 #include "shell/completion.h"
@@ -35,7 +35,7 @@ bool readyToStart(Console& console, FileSystem& fs) {
     return false;
   }
   // Before the lock, so that a folder without an installation is left as it was.
-  if (!fs.exists(kConfigFileName)) {
+  if (fs.exists(kConfigFileName) != Presence::kPresent) {
     console.err.text(msg::kNoConfig).endLine();
     return false;
   }

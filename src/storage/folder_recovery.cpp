@@ -63,7 +63,7 @@ class Recovery {
   // A new file that was not renamed into place: an interrupted replacement, whose old file
   // stands, or a new account that Config.ini had come to list, which is finished.
   void newFile(const std::string& target, const std::string& name, const std::string& path) {
-    if (listed_.count(name) && !fs_.exists(target)) {
+    if (listed_.count(name) && fs_.exists(target) != Presence::kPresent) {
       moveFile(fs_, path, target);
     } else {
       fs_.removeFile(path);

@@ -26,7 +26,7 @@ bool configCanHold(const std::string& dataFolder) {
 
 void refuseUnfitFolder(FileSystem& fs, const std::string& configPath,
                        const std::string& dataFolder) {
-  if (fs.exists(configPath)) throw std::runtime_error(msg::kInitConfigExists);
+  if (fs.exists(configPath) == Presence::kPresent) throw std::runtime_error(msg::kInitConfigExists);
   if (!configCanHold(dataFolder)) throw std::runtime_error(msg::kInitFolderUnfit);
 }
 
@@ -36,9 +36,9 @@ void refuseUnfitFolder(FileSystem& fs, const std::string& configPath,
 
 // A data folder that is missing must have a parent to be made in.
 void refuseMissingParent(FileSystem& fs, const std::string& dataFolder) {
-  if (dataFolder.empty() || fs.exists(dataFolder)) return;
+  if (dataFolder.empty() || fs.exists(dataFolder) == Presence::kPresent) return;
   const std::string parent = folderOf(dataFolder.substr(0, dataFolder.size() - 1));
-  if (!parent.empty() && !fs.exists(parent)) throwFolderFailed(dataFolder);
+  if (!parent.empty() && fs.exists(parent) != Presence::kPresent) throwFolderFailed(dataFolder);
 }
 
 void makeDataFolder(FileSystem& fs, const std::string& dataFolder) {
@@ -54,7 +54,7 @@ std::vector<std::string> usersWithFiles(FileSystem& fs, const UserFiles& files) 
     if (entry.size() <= kDataExtension.size()) continue;
     const std::string name = entry.substr(0, entry.size() - kDataExtension.size());
     if (entry.substr(name.size()) != kDataExtension || !isUsableName(name)) continue;
-    if (fs.exists(files.passwordFile(name))) users.push_back(name);
+    if (fs.exists(files.passwordFile(name)) == Presence::kPresent) users.push_back(name);
   }
   std::sort(users.begin(), users.end(), [](const std::string& a, const std::string& b) {
     return (a == kRootName) != (b == kRootName) ? a == kRootName : a < b;

@@ -130,7 +130,8 @@ void UserFiles::saveAccountAndPassword(const UserAccount& account, const Account
 }
 
 bool UserFiles::hasFiles(std::string_view name) const {
-  return fs_.exists(dataFile(name)) || fs_.exists(passwordFile(name));
+  return fs_.exists(dataFile(name)) == Presence::kPresent ||
+         fs_.exists(passwordFile(name)) == Presence::kPresent;
 }
 
 void UserFiles::writeNewAccount(const UserAccount& account, const AccountKeys& keys) {
@@ -162,13 +163,17 @@ void UserFiles::discardNewAccount(std::string_view name) {
 
 void UserFiles::beginRemoval(std::string_view name) {
   const std::string password = passwordFile(name);
-  if (fs_.exists(password)) renameFile(fs_, password, password + std::string(kRemovedSuffix));
+  if (fs_.exists(password) == Presence::kPresent) {
+    renameFile(fs_, password, password + std::string(kRemovedSuffix));
+  }
 }
 
 void UserFiles::undoRemoval(std::string_view name) {
   const std::string password = passwordFile(name);
   const std::string setAside = password + std::string(kRemovedSuffix);
-  if (fs_.exists(setAside)) static_cast<void>(moveFile(fs_, setAside, password));
+  if (fs_.exists(setAside) == Presence::kPresent) {
+    static_cast<void>(moveFile(fs_, setAside, password));
+  }
 }
 
 bool UserFiles::finishRemoval(std::string_view name) {

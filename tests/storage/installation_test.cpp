@@ -51,7 +51,7 @@ TEST_F(InstallationTest, CreatesRootAndConfigOrNothing) {
   readConfig(fs_, kConfig, dataPath, names);
   EXPECT_EQ("inst/data/", dataPath);
   EXPECT_EQ(std::vector<std::string>{"root"}, names);
-  EXPECT_TRUE(fs_.exists("inst/data/root.usr"));
+  EXPECT_EQ(Presence::kPresent, fs_.exists("inst/data/root.usr"));
 
   MemoryFileSystem other;
   const std::string error = errorText<std::runtime_error>(
@@ -81,7 +81,7 @@ TEST_F(InstallationTest, RecoverListsEveryWholeUserWithAValidName) {
   fs_.removeFile(kConfig);
   EXPECT_EQ(msg::kInitNothingToRecover,
             errorText<std::runtime_error>([&] { recoverInstallation(fs_, kConfig, "inst/"); }));
-  EXPECT_FALSE(fs_.exists(kConfig));
+  EXPECT_EQ(Presence::kAbsent, fs_.exists(kConfig));
 }
 
 }  // namespace
