@@ -1,6 +1,7 @@
 #include "storage/installation.h"
 
 #include <algorithm>
+#include <set>
 #include <stdexcept>
 
 #include "model/account_registry.h"
@@ -24,9 +25,20 @@ bool configCanHold(const std::string& dataFolder) {
   return dataPath == dataFolder && names == std::vector<std::string>{kRootName};
 }
 
+[[noreturn]] void throwWriteFailed() {
+  throw std::runtime_error(msg::kWriteFailed);
+}
+
+// True when `path` exists; throws "文件写入失败!" when that cannot be told.
+bool isPresent(FileSystem& fs, const std::string& path) {
+  const Presence presence = fs.exists(path);
+  if (presence == Presence::kUnknown) throwWriteFailed();
+  return presence == Presence::kPresent;
+}
+
 void refuseUnfitFolder(FileSystem& fs, const std::string& configPath,
                        const std::string& dataFolder) {
-  if (fs.exists(configPath) == Presence::kPresent) throw std::runtime_error(msg::kInitConfigExists);
+  if (isPresent(fs, configPath)) throw std::runtime_error(msg::kInitConfigExists);
   if (!configCanHold(dataFolder)) throw std::runtime_error(msg::kInitFolderUnfit);
 }
 
@@ -45,16 +57,20 @@ void makeDataFolder(FileSystem& fs, const std::string& dataFolder) {
   if (!dataFolder.empty() && !fs.makeFolder(dataFolder)) throwFolderFailed(dataFolder);
 }
 
-// The users whose two files are in the folder, root first, then by name.
+// The users whose two files are in the folder, root first, then by name; and those whose
+// addition was cut off after its password file was in place, which the next start finishes
+// once Config.ini lists them.
 std::vector<std::string> usersWithFiles(FileSystem& fs, const UserFiles& files) {
   std::vector<std::string> entries;
   if (!fs.listFolder(files.dataPath, entries)) return {};
+  const std::set<std::string> present(entries.begin(), entries.end());
   std::vector<std::string> users;
   for (const std::string& entry : entries) {
-    if (entry.size() <= kDataExtension.size()) continue;
-    const std::string name = entry.substr(0, entry.size() - kDataExtension.size());
-    if (entry.substr(name.size()) != kDataExtension || !isUsableName(name)) continue;
-    if (fs.exists(files.passwordFile(name)) == Presence::kPresent) users.push_back(name);
+    if (entry.size() <= kPasswordExtension.size()) continue;
+    const std::string name = entry.substr(0, entry.size() - kPasswordExtension.size());
+    if (entry.substr(name.size()) != kPasswordExtension || !isUsableName(name)) continue;
+    const std::string data = name + std::string(kDataExtension);
+    if (present.count(data) || present.count(atomicTemporaryOf(data))) users.push_back(name);
   }
   std::sort(users.begin(), users.end(), [](const std::string& a, const std::string& b) {
     return (a == kRootName) != (b == kRootName) ? a == kRootName : a < b;
@@ -75,7 +91,9 @@ void checkNewInstallation(FileSystem& fs, const std::string& configPath,
   refuseMissingParent(fs, dataFolder);
   UserFiles files(fs);
   files.dataPath = dataFolder;
-  if (files.hasFiles(kRootName)) throw std::runtime_error(msg::kInitRootFilesExist);
+  if (isPresent(fs, files.dataFile(kRootName)) || isPresent(fs, files.passwordFile(kRootName))) {
+    throw std::runtime_error(msg::kInitRootFilesExist);
+  }
 }
 
 void createInstallation(FileSystem& fs, const std::string& configPath,
