@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 #include <stdexcept>
+#include <string_view>
 
 #include "model/account_registry.h"
 #include "model/messages.h"
@@ -53,6 +54,49 @@ void refuseMissingParent(FileSystem& fs, const std::string& dataFolder) {
   if (!parent.empty() && fs.exists(parent) != Presence::kPresent) throwFolderFailed(dataFolder);
 }
 
+// Root's files are someone's data, unless they are what a creation cut off between their
+// renames left: the password file in place and the data file still new. That one is started
+// over, and its files replaced.
+void refuseRootsFiles(FileSystem& fs, const UserFiles& files) {
+  const std::string data = files.dataFile(kRootName);
+  if (isPresent(fs, data) ||
+      (isPresent(fs, files.passwordFile(kRootName)) && !isPresent(fs, atomicTemporaryOf(data)))) {
+    throw std::runtime_error(msg::kInitRootFilesExist);
+  }
+}
+
+// True for a name the program gives a file in the data folder: a user's file, or, where the
+// data folder is that of Config.ini, Config.ini's own files (its temporary and its lock).
+bool isOwnFile(const std::string& entry, const std::string& configName) {
+  if (entry.compare(0, configName.size(), configName) == 0 &&
+      (entry.size() == configName.size() || entry[configName.size()] == '.')) {
+    return true;
+  }
+  for (std::string_view suffix : kUserFileSuffixes) {
+    if (entry.size() > suffix.size() &&
+        std::string_view(entry).substr(entry.size() - suffix.size()) == suffix &&
+        isUsableName(std::string_view(entry).substr(0, entry.size() - suffix.size()))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// A data folder that exists may hold only the program's own files, and folders: the start
+// would take other files of those names for its own leftovers.
+void refuseForeignFiles(FileSystem& fs, const std::string& configPath,
+                        const std::string& dataFolder) {
+  if (!dataFolder.empty() && !isPresent(fs, dataFolder)) return;
+  std::vector<std::string> entries;
+  if (!fs.listFolder(dataFolder, entries)) throwFolderFailed(dataFolder);
+  const std::string configName = configPath.substr(folderOf(configPath).size());
+  std::vector<std::string> inner;
+  for (const std::string& entry : entries) {
+    if (isOwnFile(entry, configName) || fs.listFolder(dataFolder + entry, inner)) continue;
+    throw std::runtime_error(std::string(msg::kInitForeignFile) + entry);
+  }
+}
+
 void makeDataFolder(FileSystem& fs, const std::string& dataFolder) {
   if (!dataFolder.empty() && !fs.makeFolder(dataFolder)) throwFolderFailed(dataFolder);
 }
@@ -91,9 +135,8 @@ void checkNewInstallation(FileSystem& fs, const std::string& configPath,
   refuseMissingParent(fs, dataFolder);
   UserFiles files(fs);
   files.dataPath = dataFolder;
-  if (isPresent(fs, files.dataFile(kRootName)) || isPresent(fs, files.passwordFile(kRootName))) {
-    throw std::runtime_error(msg::kInitRootFilesExist);
-  }
+  refuseRootsFiles(fs, files);
+  refuseForeignFiles(fs, configPath, dataFolder);
 }
 
 void createInstallation(FileSystem& fs, const std::string& configPath,

@@ -16,9 +16,10 @@ std::string normalizeDataFolder(std::string folder);
 
 // Refuses, by throwing std::runtime_error with the message, what would make a new
 // installation go wrong: an existing Config.ini, root's files already in the data folder
-// (they are someone's data), or a folder name that Config.ini cannot hold exactly.
-// "文件写入失败!" when a check cannot tell. Checked before any question is asked; nothing is
-// written.
+// (they are someone's data; what a creation cut off between the renames of root's files left
+// is started over), a data folder holding files that are not the program's own (the message
+// names one), or a folder name that Config.ini cannot hold exactly. "文件写入失败!" when a
+// check cannot tell. Checked before any question is asked; nothing is written.
 void checkNewInstallation(FileSystem& fs, const std::string& configPath,
                           const std::string& dataFolder);
 
