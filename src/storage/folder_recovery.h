@@ -15,11 +15,11 @@ namespace vellumkeep {
 // Finishes or undoes the saves, additions and removals that a killed run left half done
 // (`listed`, the names in Config.ini at `configPath`, tells which accounts count; its folder
 // is synced first, so that nothing is done by a list a power cut could still undo) and
-// removes the plain working
-// files of earlier versions of listed users. Touches only the files the program makes, by their
-// names (kUserFileSuffixes after a valid user name); files in place only where a change had
-// counted, or where they are what an addition that did not count left. Best effort: a step
-// that fails, or a check that cannot tell, is left for the next start.
+// removes the plain working files of earlier versions of listed users. Touches only the files
+// the program makes, by their names (kUserFileSuffixes after a valid user name); files in
+// place only where a change had counted, or where they are what an addition that did not
+// count left. Best effort: a step that fails, or a check that cannot tell, is left for the
+// next start.
 void recoverDataFolder(const UserFiles& files, const std::string& configPath,
                        const std::vector<std::string>& listed);
 
