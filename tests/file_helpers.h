@@ -22,7 +22,7 @@ inline std::string contentsOf(const std::string& path) {
 
 // True when something has that name on disk.
 inline bool fileExists(const std::string& path) {
-  return PosixFileSystem().exists(path);
+  return PosixFileSystem().exists(path) == Presence::kPresent;
 }
 
 // The permission bits of the file (suid, sgid and sticky included); 0 when it cannot be

@@ -96,7 +96,7 @@ class SessionTest : public ::testing::Test {
     return contents(files().dataPath + name + extension);
   }
   bool exists(const std::string& name, const std::string& extension) {
-    return fs_.exists(files().dataPath + name + extension);
+    return fs_.exists(files().dataPath + name + extension) == Presence::kPresent;
   }
 
  private:

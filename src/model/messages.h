@@ -225,6 +225,8 @@ inline constexpr char kInitRootFilesExist[] =
 inline constexpr char kInitFolderUnfit[] =
     "数据文件夹的名称含有双引号或换行，Config.ini 无法记录，未做任何更改。";
 inline constexpr char kInitFolderFailed[] = "无法创建数据文件夹（请确认其上级文件夹存在）：";
+inline constexpr char kInitForeignFile[] =
+    "数据文件夹中有不属于 Vellumkeep 的文件，未做任何更改（请改用空文件夹）：";
 inline constexpr char kInitNothingToRecover[] =
     "数据文件夹中没有找到任何用户的文件，未做任何更改。";
 inline constexpr char kInitRecovered[] = "已恢复 Config.ini，列出以下用户：";

@@ -36,6 +36,13 @@ class ReadableFile {
   virtual bool failed() const = 0;
 };
 
+// What an existence check found.
+enum class Presence {
+  kAbsent,   // nothing has that name
+  kPresent,  // a file, a folder or a link has that name
+  kUnknown,  // the check itself failed (an I/O error, no permission): nobody can tell
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -59,8 +66,9 @@ class FileSystem {
   // Removes the file; true when no file of that name is left, also when there was none.
   virtual bool removeFile(const std::string& path) = 0;
 
-  // True when something (a file, a folder, a link) has that name.
-  virtual bool exists(const std::string& path) = 0;
+  // Whether something (a file, a folder, a link) has that name. Only "no such file" is
+  // kAbsent: any other failure of the check is kUnknown, never taken for either answer.
+  virtual Presence exists(const std::string& path) = 0;
 
   // Replaces `names` with the names of the entries of `folder` ("" is the current folder),
   // without "." and ".."; false when the folder cannot be read.

@@ -138,9 +138,10 @@ bool PosixFileSystem::removeFile(const std::string& path) {
   return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
-bool PosixFileSystem::exists(const std::string& path) {
+Presence PosixFileSystem::exists(const std::string& path) {
   struct stat status {};
-  return ::lstat(path.c_str(), &status) == 0;
+  if (::lstat(path.c_str(), &status) == 0) return Presence::kPresent;
+  return errno == ENOENT ? Presence::kAbsent : Presence::kUnknown;
 }
 
 bool PosixFileSystem::listFolder(const std::string& folder, std::vector<std::string>& names) {

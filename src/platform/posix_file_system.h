@@ -12,7 +12,7 @@ class PosixFileSystem : public FileSystem {
   bool renameFile(const std::string& from, const std::string& to) override;
   bool syncFolder(const std::string& folder) override;
   bool removeFile(const std::string& path) override;
-  bool exists(const std::string& path) override;
+  Presence exists(const std::string& path) override;
   bool listFolder(const std::string& folder, std::vector<std::string>& names) override;
   bool makeFolder(const std::string& folder) override;
 };

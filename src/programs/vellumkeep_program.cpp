@@ -35,7 +35,7 @@ bool readyToStart(Console& console, FileSystem& fs) {
     return false;
   }
   // Before the lock, so that a folder without an installation is left as it was.
-  if (!fs.exists(kConfigFileName)) {
+  if (fs.exists(kConfigFileName) != Presence::kPresent) {
     console.err.text(msg::kNoConfig).endLine();
     return false;
   }

@@ -56,7 +56,7 @@ void AccountStore::startUp(AccountRegistry& registry) {
   readConfig(fs_, configPath_, files_.dataPath, registry.names);
   // Config.ini is replaced through a temporary too; the old file stands.
   fs_.removeFile(atomicTemporaryOf(configPath_));
-  recoverDataFolder(files_, registry.names);
+  recoverDataFolder(files_, configPath_, registry.names);
 }
 
 bool AccountStore::refuseLogin(std::string_view typed) {
@@ -143,6 +143,11 @@ void AccountStore::saveBothFiles(const UserAccount& op) {
   operatorKeys_ = std::move(keys);
 }
 
+bool AccountStore::hasFiles(std::string_view name) {
+  recoverUnlistedName(files_, name);
+  return files_.hasFiles(name);
+}
+
 void AccountStore::addAccountFiles(AccountRegistry& registry, std::string_view name) {
   registry.copyAccountToScratch(name, scratchAccount_);
   const UserAccount& account = scratchAccount_;
@@ -151,20 +156,25 @@ void AccountStore::addAccountFiles(AccountRegistry& registry, std::string_view n
     files_.writeNewAccount(account, keys);
     writeUserList(registry.names);  // the account counts from here
   } catch (const std::runtime_error&) {
-    files_.discardNewAccount(name);
+    files_.discardNewAccount(name);  // what stays, the next start removes
     throw;
   }
-  try {
-    files_.commitNewAccount(name);
-  } catch (const std::runtime_error&) {
-    // Should Config.ini keep the name after all, the next start finishes the addition.
-    writeUserList(registry.namesWithout(name));
-    files_.discardNewAccount(name);
-    throw;
-  }
+  placeNewAccount(registry, name);
   // An administrator holds a user in mode strong as its identity only, as after a login.
   if (keys.strong()) wipe(registry.findAccount(name)->password);
   wipe(scratchAccount_.password);
+}
+
+void AccountStore::placeNewAccount(const AccountRegistry& registry, std::string_view name) {
+  try {
+    files_.commitNewAccount(name);
+  } catch (const std::runtime_error&) {
+    // Should Config.ini keep the name after all, the addition stands: the next start
+    // finishes it.
+    if (!rewriteUserList(registry.namesWithout(name))) return;
+    files_.discardNewAccount(name);  // what stays, the next start removes
+    throw;
+  }
 }
 
 void AccountStore::deleteAccountFiles(const AccountRegistry& registry, std::string_view name) {
@@ -177,13 +187,24 @@ void AccountStore::deleteAccountFiles(const AccountRegistry& registry, std::stri
   try {
     writeUserList(registry.namesWithout(name));  // the deletion counts from here
   } catch (const std::runtime_error&) {
-    files_.undoRemoval(name);
+    files_.undoRemoval(name);  // should this fail, the next start puts the file back
     throw;
   }
-  if (!files_.finishRemoval(name)) {
-    files_.undoRemoval(name);
-    writeUserList(registry.names);  // listed again, with its files
-    throw std::runtime_error(msg::kWriteFailed);
+  if (files_.finishRemoval(name)) return;
+  // The data file stays. The account is listed again before its password file comes back:
+  // until then the set-aside file marks a deletion that counted, which the next start
+  // finishes; so it stands when Config.ini cannot be written.
+  if (!rewriteUserList(registry.names)) return;
+  files_.undoRemoval(name);  // should this fail, the next start puts the file back
+  throw std::runtime_error(msg::kWriteFailed);
+}
+
+bool AccountStore::rewriteUserList(const std::vector<std::string>& names) {
+  try {
+    writeUserList(names);
+    return true;
+  } catch (const std::runtime_error&) {
+    return false;
   }
 }
 

@@ -60,19 +60,30 @@ class AccountStore {
   // (in mode strong a new salt, so that the old password opens nothing).
   void saveBothFiles(const UserAccount& op);
 
-  // True when the data folder holds a file of the account `name`, listed or not.
-  bool hasFiles(std::string_view name) const { return files_.hasFiles(name); }
+  // True when the data folder holds a file of the account `name`, which Config.ini does not
+  // list. What a deletion or an addition of the name left behind goes first, as the next start
+  // would remove it. Throws "文件写入失败!" when the folder cannot tell.
+  bool hasFiles(std::string_view name);
 
   // Writes the files of the newly registered account `name` and Config.ini listing it. On
-  // failure the account is neither listed nor has files, and "文件写入失败!" is thrown.
+  // failure the account is neither listed nor has files, and "文件写入失败!" is thrown; when
+  // even Config.ini cannot drop the name again, the addition stands (the next start finishes
+  // it) and nothing is thrown.
   void addAccountFiles(AccountRegistry& registry, std::string_view name);
 
   // Writes Config.ini without the account `name` and deletes its files, those of a damaged
   // account too (missing files are no error; a name that breaks the rules only loses its
-  // line). On failure the account stays listed with its files, and "文件写入失败!" is thrown.
+  // line). On failure the account stays listed with its files, and "文件写入失败!" is thrown; a
+  // deletion that counted but could not remove every file, nor be undone, is finished by the
+  // next start and reported as done.
   void deleteAccountFiles(const AccountRegistry& registry, std::string_view name);
 
  private:
+  // Renames the new account's files into place; on failure Config.ini drops the name again
+  // and the files go, unless Config.ini cannot be written: then the addition stands.
+  void placeNewAccount(const AccountRegistry& registry, std::string_view name);
+  // Writes Config.ini listing `names`; false when it cannot be written.
+  bool rewriteUserList(const std::vector<std::string>& names);
   // The keys of the Operator's files: those of its login, or, in the coded modes, its table.
   const AccountKeys& operatorKeys(const UserAccount& op);
   // Spends refusalDerivation on `typed`, also when it cannot get its memory; false.

@@ -33,7 +33,11 @@ void FileWriter::finish() {
 }
 
 ScopedFileRemover::~ScopedFileRemover() {
-  if (!kept_) fs_.removeFile(path_);
+  if (kept_) return;
+  for (std::size_t i = 0; i < paths_.size(); ++i) {
+    fs_.removeFile(paths_[i]);
+    if (i + 1 < paths_.size()) fs_.syncFolder(folderOf(paths_[i]));
+  }
 }
 
 AtomicFileWriter::AtomicFileWriter(FileSystem& fs, const std::string& path)
@@ -75,6 +79,14 @@ void writeFileDurably(FileSystem& fs, const std::string& path, std::string_view 
 bool moveFile(FileSystem& fs, const std::string& from, const std::string& to) {
   if (!fs.renameFile(from, to)) return false;
   fs.syncFolder(folderOf(to));
+  return true;
+}
+
+bool removeFilesInOrder(FileSystem& fs, const std::vector<std::string>& paths) {
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (!fs.removeFile(paths[i])) return false;
+    if (i + 1 < paths.size()) fs.syncFolder(folderOf(paths[i]));
+  }
   return true;
 }
 

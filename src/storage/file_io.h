@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/file_system.h"
 
@@ -30,20 +31,24 @@ class FileWriter {
 };
 
 // Removes a file when it leaves scope, unless keep() was called: for temporaries that must
-// not outlive a failure.
+// not outlive a failure. Several files go one after another, each removal made durable before
+// the next, and every one is tried, also after one that cannot be removed.
 class ScopedFileRemover {
  public:
-  ScopedFileRemover(FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+  ScopedFileRemover(FileSystem& fs, std::string path) : fs_(fs), paths_{std::move(path)} {}
+  ScopedFileRemover(FileSystem& fs, std::vector<std::string> paths)
+      : fs_(fs), paths_(std::move(paths)) {}
   ~ScopedFileRemover();
   ScopedFileRemover(const ScopedFileRemover&) = delete;
   ScopedFileRemover& operator=(const ScopedFileRemover&) = delete;
 
-  const std::string& path() const { return path_; }
+  // The first of the files.
+  const std::string& path() const { return paths_.front(); }
   void keep() { kept_ = true; }
 
  private:
   FileSystem& fs_;
-  std::string path_;
+  std::vector<std::string> paths_;
   bool kept_ = false;
 };
 
@@ -81,6 +86,12 @@ void writeFileDurably(FileSystem& fs, const std::string& path, std::string_view 
 // Renames `from` to `to`, replacing `to`, and syncs the folder of `to`; false when the rename
 // failed. The folder sync is best effort: the rename has taken effect either way.
 bool moveFile(FileSystem& fs, const std::string& from, const std::string& to);
+
+// Removes the files one after another, each removal made durable (as far as the folder can be
+// synced) before the next: a kill or a failure never leaves a later file gone and an earlier
+// one still there, so the last can mark what the others were part of. Stops at the first that
+// cannot be removed; false then. Missing files are no failure.
+bool removeFilesInOrder(FileSystem& fs, const std::vector<std::string>& paths);
 
 // As moveFile; throws std::runtime_error("文件写入失败!") on failure.
 void renameFile(FileSystem& fs, const std::string& from, const std::string& to);

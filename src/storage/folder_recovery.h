@@ -1,7 +1,11 @@
-// After a run that was killed: brings the data folder back to whole file pairs.
+// After a run that was killed, or a change whose undo failed: brings the data folder back to
+// whole file pairs. Each leftover is finished or undone by whether its change had counted, in
+// an order that a kill at any step of the recovery leaves a state that the next start
+// recovers the same way.
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "storage/user_files.h"
@@ -9,10 +13,18 @@
 namespace vellumkeep {
 
 // Finishes or undoes the saves, additions and removals that a killed run left half done
-// (`listed`, the names in Config.ini, tells which accounts count) and removes every other
-// temporary of a user file, whatever its name, together with the plain working files of
-// earlier versions. Files in place are never touched, except those of an account whose
-// removal had counted. Best effort: a step that fails is left for the next start.
-void recoverDataFolder(const UserFiles& files, const std::vector<std::string>& listed);
+// (`listed`, the names in Config.ini at `configPath`, tells which accounts count; its folder
+// is synced first, so that nothing is done by a list a power cut could still undo) and
+// removes the plain working files of earlier versions of listed users. Touches only the files
+// the program makes, by their names (kUserFileSuffixes after a valid user name); files in
+// place only where a change had counted, or where they are what an addition that did not
+// count left. Best effort: a step that fails, or a check that cannot tell, is left for the
+// next start.
+void recoverDataFolder(const UserFiles& files, const std::string& configPath,
+                       const std::vector<std::string>& listed);
+
+// The same for the one name `name`, which Config.ini does not list: before a new account takes
+// a name, what a deletion or addition of it left behind goes.
+void recoverUnlistedName(const UserFiles& files, std::string_view name);
 
 }  // namespace vellumkeep

@@ -1,7 +1,9 @@
 #include "storage/installation.h"
 
 #include <algorithm>
+#include <set>
 #include <stdexcept>
+#include <string_view>
 
 #include "model/account_registry.h"
 #include "model/messages.h"
@@ -24,9 +26,20 @@ bool configCanHold(const std::string& dataFolder) {
   return dataPath == dataFolder && names == std::vector<std::string>{kRootName};
 }
 
+[[noreturn]] void throwWriteFailed() {
+  throw std::runtime_error(msg::kWriteFailed);
+}
+
+// True when `path` exists; throws "文件写入失败!" when that cannot be told.
+bool isPresent(FileSystem& fs, const std::string& path) {
+  const Presence presence = fs.exists(path);
+  if (presence == Presence::kUnknown) throwWriteFailed();
+  return presence == Presence::kPresent;
+}
+
 void refuseUnfitFolder(FileSystem& fs, const std::string& configPath,
                        const std::string& dataFolder) {
-  if (fs.exists(configPath)) throw std::runtime_error(msg::kInitConfigExists);
+  if (isPresent(fs, configPath)) throw std::runtime_error(msg::kInitConfigExists);
   if (!configCanHold(dataFolder)) throw std::runtime_error(msg::kInitFolderUnfit);
 }
 
@@ -36,25 +49,72 @@ void refuseUnfitFolder(FileSystem& fs, const std::string& configPath,
 
 // A data folder that is missing must have a parent to be made in.
 void refuseMissingParent(FileSystem& fs, const std::string& dataFolder) {
-  if (dataFolder.empty() || fs.exists(dataFolder)) return;
+  if (dataFolder.empty() || fs.exists(dataFolder) == Presence::kPresent) return;
   const std::string parent = folderOf(dataFolder.substr(0, dataFolder.size() - 1));
-  if (!parent.empty() && !fs.exists(parent)) throwFolderFailed(dataFolder);
+  if (!parent.empty() && fs.exists(parent) != Presence::kPresent) throwFolderFailed(dataFolder);
+}
+
+// Root's files are someone's data, unless they are what a creation cut off between their
+// renames left: the password file in place and the data file still new. That one is started
+// over, and its files replaced.
+void refuseRootsFiles(FileSystem& fs, const UserFiles& files) {
+  const std::string data = files.dataFile(kRootName);
+  if (isPresent(fs, data) ||
+      (isPresent(fs, files.passwordFile(kRootName)) && !isPresent(fs, atomicTemporaryOf(data)))) {
+    throw std::runtime_error(msg::kInitRootFilesExist);
+  }
+}
+
+// True for a name the program gives a file in the data folder: a user's file, or, where the
+// data folder is that of Config.ini, Config.ini's own files (its temporary and its lock).
+bool isOwnFile(const std::string& entry, const std::string& configName) {
+  if (entry.compare(0, configName.size(), configName) == 0 &&
+      (entry.size() == configName.size() || entry[configName.size()] == '.')) {
+    return true;
+  }
+  for (std::string_view suffix : kUserFileSuffixes) {
+    if (entry.size() > suffix.size() &&
+        std::string_view(entry).substr(entry.size() - suffix.size()) == suffix &&
+        isUsableName(std::string_view(entry).substr(0, entry.size() - suffix.size()))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// A data folder that exists may hold only the program's own files, and folders: the start
+// would take other files of those names for its own leftovers.
+void refuseForeignFiles(FileSystem& fs, const std::string& configPath,
+                        const std::string& dataFolder) {
+  if (!dataFolder.empty() && !isPresent(fs, dataFolder)) return;
+  std::vector<std::string> entries;
+  if (!fs.listFolder(dataFolder, entries)) throwFolderFailed(dataFolder);
+  const std::string configName = configPath.substr(folderOf(configPath).size());
+  std::vector<std::string> inner;
+  for (const std::string& entry : entries) {
+    if (isOwnFile(entry, configName) || fs.listFolder(dataFolder + entry, inner)) continue;
+    throw std::runtime_error(std::string(msg::kInitForeignFile) + entry);
+  }
 }
 
 void makeDataFolder(FileSystem& fs, const std::string& dataFolder) {
   if (!dataFolder.empty() && !fs.makeFolder(dataFolder)) throwFolderFailed(dataFolder);
 }
 
-// The users whose two files are in the folder, root first, then by name.
+// The users whose two files are in the folder, root first, then by name; and those whose
+// addition was cut off after its password file was in place, which the next start finishes
+// once Config.ini lists them.
 std::vector<std::string> usersWithFiles(FileSystem& fs, const UserFiles& files) {
   std::vector<std::string> entries;
   if (!fs.listFolder(files.dataPath, entries)) return {};
+  const std::set<std::string> present(entries.begin(), entries.end());
   std::vector<std::string> users;
   for (const std::string& entry : entries) {
-    if (entry.size() <= kDataExtension.size()) continue;
-    const std::string name = entry.substr(0, entry.size() - kDataExtension.size());
-    if (entry.substr(name.size()) != kDataExtension || !isUsableName(name)) continue;
-    if (fs.exists(files.passwordFile(name))) users.push_back(name);
+    if (entry.size() <= kPasswordExtension.size()) continue;
+    const std::string name = entry.substr(0, entry.size() - kPasswordExtension.size());
+    if (entry.substr(name.size()) != kPasswordExtension || !isUsableName(name)) continue;
+    const std::string data = name + std::string(kDataExtension);
+    if (present.count(data) || present.count(atomicTemporaryOf(data))) users.push_back(name);
   }
   std::sort(users.begin(), users.end(), [](const std::string& a, const std::string& b) {
     return (a == kRootName) != (b == kRootName) ? a == kRootName : a < b;
@@ -75,7 +135,8 @@ void checkNewInstallation(FileSystem& fs, const std::string& configPath,
   refuseMissingParent(fs, dataFolder);
   UserFiles files(fs);
   files.dataPath = dataFolder;
-  if (files.hasFiles(kRootName)) throw std::runtime_error(msg::kInitRootFilesExist);
+  refuseRootsFiles(fs, files);
+  refuseForeignFiles(fs, configPath, dataFolder);
 }
 
 void createInstallation(FileSystem& fs, const std::string& configPath,

@@ -16,8 +16,10 @@ std::string normalizeDataFolder(std::string folder);
 
 // Refuses, by throwing std::runtime_error with the message, what would make a new
 // installation go wrong: an existing Config.ini, root's files already in the data folder
-// (they are someone's data), or a folder name that Config.ini cannot hold exactly. Checked
-// before any question is asked; nothing is written.
+// (they are someone's data; what a creation cut off between the renames of root's files left
+// is started over), a data folder holding files that are not the program's own (the message
+// names one), or a folder name that Config.ini cannot hold exactly. "文件写入失败!" when a
+// check cannot tell. Checked before any question is asked; nothing is written.
 void checkNewInstallation(FileSystem& fs, const std::string& configPath,
                           const std::string& dataFolder);
 
@@ -31,8 +33,10 @@ void createInstallation(FileSystem& fs, const std::string& configPath,
 
 // Writes a Config.ini for `dataFolder` listing every user whose data file and password file
 // are both there and whose name the user-name rules accept (root first, then by name), and
-// returns them. Changes no user file. Throws the message, writing nothing, when Config.ini
-// exists, the folder name does not fit Config.ini, or no user's files are found.
+// returns them; also a user whose addition was cut off after its password file was renamed
+// into place, whose new data file the next start then renames too. Changes no user file.
+// Throws the message, writing nothing, when Config.ini exists, the folder name does not fit
+// Config.ini, or no user's files are found.
 std::vector<std::string> recoverInstallation(FileSystem& fs, const std::string& configPath,
                                              const std::string& dataFolder);
 

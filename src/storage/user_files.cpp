@@ -111,9 +111,9 @@ void UserFiles::saveAccountAndPassword(const UserAccount& account, const Account
   const std::string pendingPassword = passwordFile(name) + std::string(kPendingSuffix);
   {
     // Both new files are whole on disk before either replaces an old one; the rename of
-    // the data file is the moment the new pair counts (see recoverDataFolder).
-    ScopedFileRemover dataOnFailure(fs_, pendingData);
-    ScopedFileRemover passwordOnFailure(fs_, pendingPassword);
+    // the data file is the moment the new pair counts (see recoverDataFolder). On failure the
+    // new data file goes last: while it is there, the next start knows the pair did not count.
+    ScopedFileRemover onFailure(fs_, {pendingPassword, pendingData});
     if (known) {
       FileWriter data(fs_, pendingData);
       writeData(account, keys, data);
@@ -121,15 +121,66 @@ void UserFiles::saveAccountAndPassword(const UserAccount& account, const Account
     }
     writeFileDurably(fs_, pendingPassword, password);
     if (known) renameFile(fs_, pendingData, dataFile(name));
-    dataOnFailure.keep();
-    passwordOnFailure.keep();
+    onFailure.keep();
   }
   // The new pair counts from here: should this rename fail, the next start finishes it.
   static_cast<void>(moveFile(fs_, pendingPassword, passwordFile(name)));
 }
 
+std::vector<std::string> UserFiles::firstLines(int32_t mode, std::string_view name,
+                                               const AccountKeys& keys, std::size_t count) const {
+  DataFileReader data(fs_, dataFile(name), mode, keys, name);
+  std::vector<std::string> lines(1);
+  std::string piece;
+  while (lines.size() <= count && data.next(piece)) {
+    for (const char c : piece) {
+      if (lines.size() > count) break;
+      if (c == '\n') {
+        lines.emplace_back();
+      } else {
+        lines.back() += c;
+      }
+    }
+    wipe(piece);
+  }
+  lines.pop_back();  // the line not yet ended
+  return lines;
+}
+
 bool UserFiles::hasFiles(std::string_view name) const {
-  return fs_.exists(dataFile(name)) || fs_.exists(passwordFile(name));
+  for (std::string_view suffix : kUserFileSuffixes) {
+    const Presence presence = fs_.exists(dataPath + std::string(name) + std::string(suffix));
+    if (presence == Presence::kUnknown) throw std::runtime_error(msg::kWriteFailed);
+    if (presence == Presence::kPresent) return true;
+  }
+  return false;
+}
+
+bool UserFiles::belongsToDataFile(std::string_view name, const std::string& passwordPath) const {
+  std::string file;
+  if (!readFile(fs_, passwordPath, file)) return false;
+  try {
+    if (isStrongFile(file)) {
+      const StrongPasswordFile check = readStrongPasswordFile(file);
+      const StrongDataHeader header = readStrongHeader(fs_, dataFile(name));
+      return header.identity.name == name && header.salt == check.salt &&
+             header.params == check.params;
+    }
+    const AccountKeys keys = AccountKeys::coded(name);
+    std::string password;
+    const int32_t mode = readPasswordHeader(*keys.table(), dropFiller(file), password);
+    // The text begins: name, password, role, mode.
+    std::vector<std::string> lines = firstLines(mode, name, keys, 4);
+    const bool same = lines.size() == 4 && lines[0] == name && samePassword(lines[1], password) &&
+                      lines[3] == std::to_string(mode);
+    wipe(password);
+    for (std::string& line : lines) wipe(line);
+    return same;
+  } catch (const std::domain_error&) {
+    return false;  // damaged
+  } catch (const std::runtime_error&) {
+    return false;  // a coding the table refuses
+  }
 }
 
 void UserFiles::writeNewAccount(const UserAccount& account, const AccountKeys& keys) {
@@ -153,25 +204,31 @@ void UserFiles::commitNewAccount(std::string_view name) {
 
 void UserFiles::discardNewAccount(std::string_view name) {
   // The name had no files before, so whatever of them is in place is the new account's own.
-  for (const std::string& file : {dataFile(name), passwordFile(name)}) {
-    fs_.removeFile(atomicTemporaryOf(file));
-    fs_.removeFile(file);
-  }
+  const std::string data = dataFile(name);
+  const std::string password = passwordFile(name);
+  removeFilesInOrder(fs_, {atomicTemporaryOf(password), password, data, atomicTemporaryOf(data)});
 }
 
 void UserFiles::beginRemoval(std::string_view name) {
   const std::string password = passwordFile(name);
-  if (fs_.exists(password)) renameFile(fs_, password, password + std::string(kRemovedSuffix));
+  const Presence presence = fs_.exists(password);
+  if (presence == Presence::kUnknown) throw std::runtime_error(msg::kWriteFailed);
+  if (presence == Presence::kPresent) {
+    renameFile(fs_, password, password + std::string(kRemovedSuffix));
+  }
 }
 
 void UserFiles::undoRemoval(std::string_view name) {
   const std::string password = passwordFile(name);
   const std::string setAside = password + std::string(kRemovedSuffix);
-  if (fs_.exists(setAside)) static_cast<void>(moveFile(fs_, setAside, password));
+  if (fs_.exists(setAside) != Presence::kAbsent) {
+    static_cast<void>(moveFile(fs_, setAside, password));
+  }
 }
 
 bool UserFiles::finishRemoval(std::string_view name) {
   if (!fs_.removeFile(dataFile(name))) return false;
+  // Should the mark stay, the next start, or the next account of this name, removes it.
   fs_.removeFile(passwordFile(name) + std::string(kRemovedSuffix));
   return true;
 }

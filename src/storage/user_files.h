@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/user_account.h"
 #include "platform/file_system.h"
@@ -72,21 +73,32 @@ class UserFiles {
   // a crash at any moment, the next start finds both old files or both new ones.
   void saveAccountAndPassword(const UserAccount& account, const AccountKeys& keys);
 
-  // True when the data file or the password file of `name` exists.
+  // True when the data folder holds any file of `name` (kUserFileSuffixes): its data file,
+  // its password file, or a leftover of a change. Throws "文件写入失败!" when a check cannot
+  // tell.
   bool hasFiles(std::string_view name) const;
+
+  // True when the password file at `passwordPath` belongs to the data file of `name`: in mode
+  // strong both carry the same salt, in the other modes the data file's text begins with the
+  // name, the password and the mode that the password file holds. False for a file that is
+  // missing or damaged, or does not belong.
+  bool belongsToDataFile(std::string_view name, const std::string& passwordPath) const;
 
   // The files of a new account, in three steps around the change of Config.ini that makes it
   // count: writeNewAccount writes both as synced temporaries, commitNewAccount renames them
   // into place (a crash in between is finished at the next start), discardNewAccount removes
-  // them and whatever of them was already in place.
+  // them and whatever of them was already in place, the new data file last, as the mark of an
+  // addition that the next start undoes (it stops at a file that cannot be removed).
   void writeNewAccount(const UserAccount& account, const AccountKeys& keys);
   void commitNewAccount(std::string_view name);
   void discardNewAccount(std::string_view name);
 
   // The files of an account being deleted, in three steps around the change of Config.ini
-  // that makes it count: beginRemoval sets the password file aside (throws "文件写入失败!"),
-  // undoRemoval puts it back, finishRemoval removes the data file and the set-aside password
-  // file (false when the data file could not be removed). Missing files are no error.
+  // that makes it count: beginRemoval sets the password file aside (throws "文件写入失败!",
+  // also when it cannot tell whether the file is there), undoRemoval puts it back,
+  // finishRemoval removes the data file and then the set-aside password file, the mark of a
+  // removal that the next start finishes (false when the data file could not be removed; the
+  // mark stays then). Missing files are no error.
   void beginRemoval(std::string_view name);
   void undoRemoval(std::string_view name);
   bool finishRemoval(std::string_view name);
@@ -99,6 +111,10 @@ class UserFiles {
  private:
   // The password file of `account` in its mode.
   std::string passwordFileContents(const UserAccount& account, const AccountKeys& keys);
+  // The first `count` lines of the text of the data file of `name`, read in `mode` with
+  // `keys`; fewer when the text ends before. Throws the corruption error.
+  std::vector<std::string> firstLines(int32_t mode, std::string_view name, const AccountKeys& keys,
+                                      std::size_t count) const;
   // Writes `account` in its mode to `data`, a piece at a time.
   template <typename DataFile>
   void writeData(const UserAccount& account, const AccountKeys& keys, DataFile& data);

@@ -131,6 +131,8 @@ TEST_F(ProgramInit, UnfitFoldersAndRootsFilesAreRefusedBeforeAsking) {
       {"a double quote", "da\"ta", "", msg::kInitFolderUnfit},
       {"a line feed", "da\nta", "", msg::kInitFolderUnfit},
       {"root's files", "data", "data/root.usrpas", msg::kInitRootFilesExist},
+      {"someone's file", "data", "data/report1.tmp.bak",
+       std::string(msg::kInitForeignFile) + "report1.tmp.bak"},
       {"a missing parent", "no/data", "", std::string(msg::kInitFolderFailed) + "no/data/"},
   };
   for (const Case& c : cases) {

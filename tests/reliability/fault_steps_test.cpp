@@ -1,14 +1,16 @@
 // Every step a changing command or a login takes on the disk, failed on cue and cut off by a
-// kill, in-process on a file system in memory. After a failed step the program reports
-// "文件写入失败!" and memory matches the files, which are as before the command; a command
-// that reports success has made its whole change. After a kill, a new start finds the files
-// as before or as after the command, every listed user loads, and no temporary is left.
+// kill, in-process on a file system in memory. After a failed step (or two, or an existence
+// check that cannot tell) the program reports "文件写入失败!" and memory matches the files,
+// which are as before the command; a command that reports success has made its whole change.
+// After a kill, also one during the recovery from a kill, a new start finds the files as
+// before or as after the command, every listed user loads, and no other file is left.
 #include <gtest/gtest.h>
 
 #include <iostream>
 #include <iterator>
 #include <map>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -17,6 +19,7 @@
 #include "exec/program_state.h"
 #include "model/messages.h"
 #include "storage/account_text.h"
+#include "storage/config_file.h"
 #include "storage/installation.h"
 #include "storage/strong_keys.h"
 #include "storage/strong_password_file.h"
@@ -60,10 +63,6 @@ std::ostream& operator<<(std::ostream& out, const Snapshot& snapshot) {
   return out;
 }
 
-bool endsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 // The login passwords of the test's users.
 std::string passwordOf(const std::string& name) {
   const std::map<std::string, std::string> passwords = {
@@ -92,6 +91,8 @@ Snapshot fromFiles(MemoryFileSystem& fs) {
       if (!keys) throw std::domain_error("wrong password");
       UserAccount account;
       files.loadAccountText(record.mode, name, *keys, account);
+      // Login takes only the password that both files hold.
+      if (account.password != password) throw std::domain_error("another password");
       snapshot.accounts[name] = describe(record.mode, account.password, account);
     } catch (const std::domain_error&) {
       snapshot.accounts[name] = "damaged";
@@ -122,6 +123,13 @@ void expectMemoryMatches(const Snapshot& memory, const Snapshot& files) {
     ASSERT_NE(stored, files.accounts.end()) << name;
     EXPECT_EQ(account, stored->second) << name;
   }
+}
+
+constexpr MemoryFileSystem::Cut kCuts[] = {MemoryFileSystem::Cut::kKill,
+                                           MemoryFileSystem::Cut::kPowerCut};
+
+std::string cutName(MemoryFileSystem::Cut cut) {
+  return cut == MemoryFileSystem::Cut::kKill ? " (killed)" : " (power cut)";
 }
 
 struct Change {
@@ -191,22 +199,74 @@ class FaultSteps : public ::testing::Test {
   }
 
   // How many steps the change takes, and the files after it.
-  std::size_t measure(const Change& change, Snapshot& after) {
+  std::size_t measure(const Change& change, Snapshot& after, std::size_t* checks = nullptr) {
     MemoryFileSystem fs(base_);
     std::size_t start = 0;
+    std::size_t checksBefore = 0;
     EXPECT_EQ("", runWith(
-                      fs, change, [&](std::size_t now) { start = now; }, nullptr));
+                      fs, change,
+                      [&](std::size_t now) {
+                        start = now;
+                        checksBefore = fs.checks();
+                      },
+                      nullptr));
     const std::size_t steps = fs.steps() - start;
+    if (checks) *checks = fs.checks() - checksBefore;
     after = fromFiles(fs);
     return steps;
   }
 
+  // How many steps a run of the change takes when `arm` makes it fail.
+  template <typename Arm>
+  std::size_t stepsWith(const Change& change, Arm arm) {
+    MemoryFileSystem fs(base_);
+    std::size_t start = 0;
+    runWith(
+        fs, change,
+        [&](std::size_t now) {
+          start = now;
+          arm(fs, now);
+        },
+        nullptr);
+    return fs.steps() - start;
+  }
+
+  // The files are Config.ini and the two files of each user it lists, no other.
   void expectOnlyUserFiles(MemoryFileSystem& fs) {
-    for (const auto& [path, contents] : fs.files()) {
-      const bool userFile =
-          path == kConfigPath || endsWith(path, ".usr") || endsWith(path, ".usrpas");
-      EXPECT_TRUE(userFile) << "left behind: " << path;
+    std::string dataPath;
+    std::vector<std::string> names;
+    readConfig(fs, kConfigPath, dataPath, names);
+    std::set<std::string> expected{kConfigPath};
+    for (const std::string& name : names) {
+      expected.insert(kDataPath + name + ".usr");
+      expected.insert(kDataPath + name + ".usrpas");
     }
+    for (const auto& [path, contents] : fs.files()) {
+      EXPECT_EQ(1u, expected.count(path)) << "left behind: " << path;
+    }
+  }
+
+  // What a run that reported `err` must leave: after a failure the files as before and no
+  // other message, after success the files as after the change; memory as the files.
+  void expectAsReported(const std::string& err, const Snapshot& memory, const Snapshot& after,
+                        MemoryFileSystem& fs) {
+    const Snapshot files = fromFiles(fs);
+    if (err.empty()) {
+      EXPECT_EQ(after, files);
+    } else {
+      EXPECT_EQ(std::string(msg::kWriteFailed) + "\n\n", err);
+      EXPECT_EQ(before_, files);
+    }
+    expectMemoryMatches(memory, files);
+    expectOnlyUserFiles(fs);
+  }
+
+  // How many steps a start on `fs` takes to recover the data folder.
+  static std::size_t stepsOfStart(const MemoryFileSystem& fs) {
+    MemoryFileSystem copy(fs);
+    const std::size_t start = copy.steps();
+    ProgramRun(copy, kConfigPath).startUp();
+    return copy.steps() - start;
   }
 
   MemoryFileSystem base_;
@@ -227,21 +287,67 @@ TEST_F(FaultSteps, AFailedStepIsReportedAndChangesNothing) {
       Snapshot memory;
       const std::string err = runWith(
           fs, change, [&](std::size_t now) { fs.failAt(now + step); }, &memory);
-      const Snapshot files = fromFiles(fs);
-      if (err.empty()) {
-        EXPECT_EQ(after, files);  // a step whose failure leaves the change whole
-      } else {
-        ++reported;
-        EXPECT_EQ(std::string(msg::kWriteFailed) + "\n\n", err);
-        EXPECT_EQ(before_, files);
-      }
-      expectMemoryMatches(memory, files);
+      reported += err.empty() ? 0 : 1;
+      // A step whose failure leaves the change whole reports success.
+      expectAsReported(err, memory, after, fs);
     }
     EXPECT_GT(reported, 0u);
   }
   std::cout << faults << " steps failed in " << std::size(kChanges) << " changes\n";
 }
 
+// A failure while the change is undone after a first one: the undo's steps are as unreliable.
+TEST_F(FaultSteps, ASecondFailureDuringTheUndoIsReportedAsItEnds) {
+  std::size_t faults = 0;
+  for (const Change& change : kChanges) {
+    SCOPED_TRACE(change.input);
+    Snapshot after;
+    const std::size_t steps = measure(change, after);
+    for (std::size_t first = 1; first <= steps; ++first) {
+      const std::size_t taken =
+          stepsWith(change, [&](MemoryFileSystem& fs, std::size_t now) { fs.failAt(now + first); });
+      for (std::size_t second = first + 1; second <= taken; ++second) {
+        SCOPED_TRACE("steps " + std::to_string(first) + " and " + std::to_string(second));
+        ++faults;
+        MemoryFileSystem fs(base_);
+        Snapshot memory;
+        const std::string err = runWith(
+            fs, change,
+            [&](std::size_t now) {
+              fs.failAt(now + first);
+              fs.failAt(now + second);
+            },
+            &memory);
+        expectAsReported(err, memory, after, fs);
+      }
+    }
+  }
+  std::cout << faults << " pairs of steps failed in " << std::size(kChanges) << " changes\n";
+}
+
+// An existence check that fails (an I/O error) is never taken for "no such file".
+TEST_F(FaultSteps, AnExistenceCheckThatCannotTellIsReportedAndChangesNothing) {
+  std::size_t faults = 0;
+  for (const Change& change : kChanges) {
+    SCOPED_TRACE(change.input);
+    Snapshot after;
+    std::size_t checks = 0;
+    measure(change, after, &checks);
+    for (std::size_t check = 1; check <= checks; ++check) {
+      SCOPED_TRACE("check " + std::to_string(check));
+      MemoryFileSystem fs(base_);
+      Snapshot memory;
+      const std::string err = runWith(
+          fs, change, [&](std::size_t) { fs.failCheckAt(fs.checks() + check); }, &memory);
+      expectAsReported(err, memory, after, fs);
+      ++faults;
+    }
+  }
+  std::cout << faults << " existence checks failed in " << std::size(kChanges) << " changes\n";
+}
+
+// A kill, and a power cut besides, at every step; once the change has reported success only
+// its new state may follow.
 TEST_F(FaultSteps, AKillAtAnyStepLeavesTheOldOrTheNewState) {
   std::size_t kills = 0;
   for (const Change& change : kChanges) {
@@ -249,18 +355,139 @@ TEST_F(FaultSteps, AKillAtAnyStepLeavesTheOldOrTheNewState) {
     Snapshot after;
     const std::size_t steps = measure(change, after);
     for (std::size_t step = 1; step <= steps + 1; ++step) {
-      SCOPED_TRACE("step " + std::to_string(step));
-      ++kills;
-      MemoryFileSystem fs(base_);
-      runWith(
-          fs, change, [&](std::size_t now) { fs.failFrom(now + step); }, nullptr);
-      fs.loseUnsynced();
-      const Snapshot files = fromFiles(fs);
-      EXPECT_TRUE(files == before_ || files == after) << files;
-      expectOnlyUserFiles(fs);
+      for (const MemoryFileSystem::Cut cut : kCuts) {
+        SCOPED_TRACE("step " + std::to_string(step) + cutName(cut));
+        ++kills;
+        MemoryFileSystem fs(base_);
+        runWith(
+            fs, change, [&](std::size_t now) { fs.failFrom(now + step); }, nullptr);
+        fs.endRun(cut);
+        const Snapshot files = fromFiles(fs);
+        if (step > steps) {
+          EXPECT_EQ(after, files);
+        } else {
+          EXPECT_TRUE(files == before_ || files == after) << files;
+        }
+        expectOnlyUserFiles(fs);
+      }
     }
   }
   std::cout << kills << " kills in " << std::size(kChanges) << " changes\n";
+}
+
+// A kill at any step of a change, then another at any step of the start that recovers from
+// it: the next start still finds the old or the new state.
+TEST_F(FaultSteps, AKillDuringTheRecoveryFromAKillLeavesTheOldOrTheNewState) {
+  std::size_t kills = 0;
+  for (const Change& change : kChanges) {
+    SCOPED_TRACE(change.input);
+    Snapshot after;
+    const std::size_t steps = measure(change, after);
+    for (std::size_t step = 1; step <= steps; ++step) {
+      for (const MemoryFileSystem::Cut cut : kCuts) {
+        MemoryFileSystem killed(base_);
+        runWith(
+            killed, change, [&](std::size_t now) { killed.failFrom(now + step); }, nullptr);
+        killed.endRun(cut);
+        const std::size_t recoverySteps = stepsOfStart(killed);
+        for (std::size_t again = 1; again <= recoverySteps; ++again) {
+          for (const MemoryFileSystem::Cut cutAgain : kCuts) {
+            SCOPED_TRACE("step " + std::to_string(step) + cutName(cut) + ", recovery step " +
+                         std::to_string(again) + cutName(cutAgain));
+            ++kills;
+            MemoryFileSystem fs(killed);
+            ProgramRun start(fs, kConfigPath);
+            fs.failFrom(fs.steps() + again);
+            start.startUp();
+            fs.endRun(cutAgain);
+            const Snapshot files = fromFiles(fs);
+            EXPECT_TRUE(files == before_ || files == after) << files;
+            expectOnlyUserFiles(fs);
+          }
+        }
+      }
+    }
+  }
+  std::cout << kills << " kills of a recovery in " << std::size(kChanges) << " changes\n";
+}
+
+// A command on the same name after a change that failed at any step acts as it would after
+// the change reported: done, or not done.
+TEST_F(FaultSteps, AfterAFailedStepTheNameIsAsReported) {
+  struct Sequel {
+    Change change;
+    std::string next;  // by the same operator
+  };
+  const Sequel sequels[] = {
+      {{"root", "deluser bob0001\nY"}, "adduser bob0001 bobpw999 simple"},
+      {{"root", "deladmin adm0001\ny"}, "addadmin adm0001 admpw999"},
+      {{"root", "adduser dave001 davepw01 simple"}, "adduser dave001 davepw01 strong"},
+  };
+  for (const Sequel& sequel : sequels) {
+    SCOPED_TRACE(sequel.change.input);
+    Snapshot after;
+    const std::size_t steps = measure(sequel.change, after);
+    for (std::size_t step = 1; step <= steps; ++step) {
+      SCOPED_TRACE("step " + std::to_string(step));
+      MemoryFileSystem fs(base_);
+      InstalledRun run(fs);
+      run.logIn(sequel.change.operatorName, passwordOf(sequel.change.operatorName));
+      fs.failAt(fs.steps() + step);
+      run.commands(sequel.change.input);
+      fs.heal();
+      const bool done = run.err().empty();
+      run.commands(sequel.next);
+
+      MemoryFileSystem clean(base_);
+      InstalledRun replay(clean);
+      replay.logIn(sequel.change.operatorName, passwordOf(sequel.change.operatorName));
+      if (done) replay.commands(sequel.change.input);
+      replay.commands(sequel.next);
+      EXPECT_EQ(replay.err(), run.err());
+      EXPECT_EQ(fromFiles(clean), fromFiles(fs));
+      expectOnlyUserFiles(fs);
+    }
+  }
+}
+
+// Config.ini lost after a kill at any step of an addition: vellumkeep-init --recover lists the
+// new account, which the next start makes whole, or the next start frees its name.
+TEST_F(FaultSteps, RecoveringALostConfigAfterAKillInAnAddition) {
+  struct Addition {
+    Change change;
+    std::string name;
+  };
+  const Addition additions[] = {
+      {{"root", "adduser dave001 davepw01 simple"}, "dave001"},
+      {{"root", "addadmin adm0002 admpw002"}, "adm0002"},
+      {{"root", "adduser fred001 fredpw01 strong"}, "fred001"},
+  };
+  for (const Addition& addition : additions) {
+    SCOPED_TRACE(addition.change.input);
+    Snapshot after;
+    const std::size_t steps = measure(addition.change, after);
+    for (std::size_t step = 1; step <= steps; ++step) {
+      for (const MemoryFileSystem::Cut cut : kCuts) {
+        SCOPED_TRACE("step " + std::to_string(step) + cutName(cut));
+        MemoryFileSystem fs(base_);
+        runWith(
+            fs, addition.change, [&](std::size_t now) { fs.failFrom(now + step); }, nullptr);
+        fs.endRun(cut);
+        fs.removeFile(kConfigPath);
+        recoverInstallation(fs, kConfigPath, kDataPath);
+        const Snapshot files = fromFiles(fs);
+        EXPECT_TRUE(files.accounts == before_.accounts || files.accounts == after.accounts)
+            << files;
+        expectOnlyUserFiles(fs);
+        if (files.accounts.count(addition.name) == 0) {
+          InstalledRun run(fs);
+          run.logIn("root", kRootPassword);
+          run.commands(addition.change.input);
+          EXPECT_EQ("", run.err());
+        }
+      }
+    }
+  }
 }
 
 // Login rewrites only the password file's filler: a failure there is reported, the login

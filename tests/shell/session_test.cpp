@@ -314,7 +314,7 @@ TEST_F(ShellSession, NewAccountsNeverTakeTheFilesOfAnUnlistedName) {
   }
   EXPECT_EQ("her data", contents(files().dataFile("alice01")));
   EXPECT_EQ("his password", contents(files().passwordFile("bobby01")));
-  EXPECT_FALSE(fs_.exists(files().passwordFile("alice01")));
+  EXPECT_EQ(Presence::kAbsent, fs_.exists(files().passwordFile("alice01")));
   EXPECT_EQ(std::vector<std::string>{"rooty01"}, state().registry.names);
 }
 

@@ -148,5 +148,25 @@ TEST_F(FileIoTest, RenameRemoveAndList) {
   EXPECT_FALSE(fs_.listFolder(path("absent"), names));
 }
 
+// Only "no such file" is absent; a check that fails otherwise cannot tell.
+TEST_F(FileIoTest, ExistenceChecksTellAbsentFromUnknown) {
+  writeFileDurably(fs_, path("file"), "x");
+  ASSERT_EQ(0, ::symlink("nowhere", path("dangling").c_str()));
+  ASSERT_EQ(0, ::symlink("loop", path("loop").c_str()));
+  const struct {
+    std::string name;
+    Presence presence;
+  } cases[] = {
+      {"file", Presence::kPresent},
+      {"", Presence::kPresent},  // the folder itself
+      {"dangling", Presence::kPresent},
+      {"missing", Presence::kAbsent},
+      {"loop/x", Presence::kUnknown},               // ELOOP
+      {std::string(300, 'n'), Presence::kUnknown},  // ENAMETOOLONG
+      {"file/x", Presence::kUnknown},               // ENOTDIR
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.presence, fs_.exists(path(c.name))) << c.name;
+}
+
 }  // namespace
 }  // namespace vellumkeep

@@ -67,7 +67,7 @@ class MemoryFileSystem::Writer : public WritableFile {
 MemoryFileSystem::MemoryFileSystem() : folders_{""} {}
 
 MemoryFileSystem::MemoryFileSystem(const MemoryFileSystem& other)
-    : folders_(other.folders_), steps_(other.steps_) {
+    : folders_(other.folders_), steps_(other.steps_), checks_(other.checks_) {
   std::map<const Inode*, std::shared_ptr<Inode>> copies;
   auto copyOf = [&](const std::shared_ptr<Inode>& inode) {
     std::shared_ptr<Inode>& copy = copies[inode.get()];
@@ -80,7 +80,7 @@ MemoryFileSystem::MemoryFileSystem(const MemoryFileSystem& other)
 
 bool MemoryFileSystem::step() {
   ++steps_;
-  return steps_ != failAt_ && (failFrom_ == 0 || steps_ < failFrom_);
+  return failAt_.count(steps_) == 0 && (failFrom_ == 0 || steps_ < failFrom_);
 }
 
 void MemoryFileSystem::stepDone() {
@@ -135,8 +135,10 @@ bool MemoryFileSystem::removeFile(const std::string& path) {
   return true;
 }
 
-bool MemoryFileSystem::exists(const std::string& path) {
-  return live_.count(path) != 0 || folders_.count(asFolder(path)) != 0;
+Presence MemoryFileSystem::exists(const std::string& path) {
+  if (++checks_ == failCheckAt_) return Presence::kUnknown;
+  const bool found = live_.count(path) != 0 || folders_.count(asFolder(path)) != 0;
+  return found ? Presence::kPresent : Presence::kAbsent;
 }
 
 bool MemoryFileSystem::listFolder(const std::string& folder, std::vector<std::string>& names) {
@@ -164,14 +166,23 @@ bool MemoryFileSystem::makeFolder(const std::string& folder) {
 }
 
 void MemoryFileSystem::heal() {
-  failAt_ = 0;
+  failAt_.clear();
   failFrom_ = 0;
+  failCheckAt_ = 0;
 }
 
 void MemoryFileSystem::loseUnsynced() {
   live_ = durable_;
   for (auto& [path, inode] : live_) inode->data = inode->synced;
   heal();
+}
+
+void MemoryFileSystem::endRun(Cut cut) {
+  if (cut == Cut::kPowerCut) {
+    loseUnsynced();
+  } else {
+    heal();
+  }
 }
 
 void MemoryFileSystem::syncEverything() {

@@ -28,23 +28,33 @@ class MemoryFileSystem : public FileSystem {
   bool renameFile(const std::string& from, const std::string& to) override;
   bool syncFolder(const std::string& folder) override;
   bool removeFile(const std::string& path) override;
-  bool exists(const std::string& path) override;
+  Presence exists(const std::string& path) override;
   bool listFolder(const std::string& folder, std::vector<std::string>& names) override;
   bool makeFolder(const std::string& folder) override;
 
   // Steps are the calls that change the disk (creating, appending, syncing, closing, renaming,
   // syncing a folder, removing, making a folder), counted from 1.
   std::size_t steps() const { return steps_; }
-  // Step `step` fails without effect; the others succeed.
-  void failAt(std::size_t step) { failAt_ = step; }
+  // Step `step` fails without effect, as does every other step given here; the others
+  // succeed.
+  void failAt(std::size_t step) { failAt_.insert(step); }
   // Step `step` and every later one fail without effect: a full disk, or, followed by
   // loseUnsynced(), a process killed just before that step.
   void failFrom(std::size_t step) { failFrom_ = step; }
+  // Existence checks, which change nothing, are counted apart from the steps, from 1.
+  std::size_t checks() const { return checks_; }
+  // Existence check `check` cannot tell, as after an I/O error; the others answer.
+  void failCheckAt(std::size_t check) { failCheckAt_ = check; }
   // No more failures.
   void heal();
   // What the disk holds after the process was killed and the power cut: every file has only
   // what was synced of it, and folders only the entries they had when last synced. Heals.
   void loseUnsynced();
+  // How a run cut off by failFrom() ends: the process killed, everything it did standing; or
+  // the power cut as well, losing what was not synced (loseUnsynced()). Heals.
+  enum class Cut { kKill, kPowerCut };
+  void endRun(Cut cut);
+
   // Makes everything as it stands durable.
   void syncEverything();
   // Called after every step that took effect, with the state after it.
@@ -70,8 +80,10 @@ class MemoryFileSystem : public FileSystem {
   Entries durable_;
   std::set<std::string> folders_;
   std::size_t steps_ = 0;
-  std::size_t failAt_ = 0;
+  std::set<std::size_t> failAt_;
   std::size_t failFrom_ = 0;
+  std::size_t checks_ = 0;
+  std::size_t failCheckAt_ = 0;
   std::function<void()> observer_;
 };
 
