@@ -225,6 +225,12 @@ inline constexpr char kProgramHelp[] =
     "help 列出可用的命令，exit 或 quit 退出。\n"
     "  -h, --help     显示本说明并退出\n"
     "  -V, --version  显示版本并退出";
+// What --help adds for the options -C and --encoding.
+inline constexpr char kProgramUsageMore[] =
+    "      vellumkeep [-C DIR|--directory=DIR] [--encoding=utf-8]";
+inline constexpr char kProgramHelpMore[] =
+    "  -C, --directory=DIR  在 DIR 中工作，如同在那里启动（Config.ini、锁和数据文件夹都相对于它）\n"
+    "  --encoding=utf-8     输出一律用 UTF-8，管道和文件上也是（默认只在 UTF-8 终端上用）";
 inline constexpr char kInitUsage[] =
     "用法: vellumkeep-init [--mode simple|strong] [DATA_FOLDER]\n"
     "      vellumkeep-init --recover [DATA_FOLDER]";
@@ -235,12 +241,16 @@ inline constexpr char kInitHelp[] =
     "  --recover      恢复 DATA_FOLDER 中已有的安装\n"
     "  -h, --help     显示本说明并退出\n"
     "  -V, --version  显示版本并退出";
+inline constexpr char kInitHelpMore[] =
+    "  -C, --directory=DIR  在 DIR 中创建或恢复安装，如同在那里运行";
 inline constexpr char kArgumentUnknown[] = "无法识别的选项: ";
 inline constexpr char kArgumentExtra[] = "多余的参数: ";
 inline constexpr char kArgumentValueMissing[] = "选项缺少值: ";
 inline constexpr char kArgumentBadMode[] = "不支持的加密模式: ";
 inline constexpr char kArgumentConflict[] = "不能同时使用的选项: ";
 inline constexpr char kArgumentEmptyFolder[] = "数据文件夹的名称不能为空";
+inline constexpr char kArgumentBadEncoding[] = "不支持的编码: ";
+inline constexpr char kFolderUnreachable[] = "无法进入文件夹: ";
 
 // The first-account tool.
 inline constexpr char kInitAskPassword[] = "请输入root的密码: ";

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "exec/program_state.h"
 #include "model/messages.h"
 #include "platform/clipboard.h"
 #include "platform/console.h"
@@ -15,7 +16,6 @@
 #include "platform/posix_file_system.h"
 #include "platform/secret_memory.h"
 #include "platform/terminal.h"
-#include "exec/program_state.h"
 #include "programs/program_arguments.h"
 #include "programs/program_constants.h"
 #include "shell/completion.h"
@@ -88,18 +88,20 @@ int runVellumkeep(const std::vector<std::string>& args, const StandardStreams& s
                   const SessionTimeouts& timeouts) {
   protectProcessMemory();
   std::ios::sync_with_stdio(false);
-  Console console = standardConsole(streams);
-  console.setOutputIsTerminal(isTerminal(fileno(streams.outFile)));
   const ParsedArguments parsed = parseProgramArguments(args);
+  Console console = standardConsole(streams, chosenEncoding(parsed));
+  console.setOutputIsTerminal(isTerminal(fileno(streams.outFile)));
   if (parsed.request != StartRequest::kRun) {
-    return answerStartRequest(console, parsed,
-                              {"vellumkeep", msg::kProgramUsage, msg::kProgramHelp});
+    const std::string help = std::string(msg::kProgramUsageMore) + "\n" + msg::kProgramHelp + "\n" +
+                             msg::kProgramHelpMore;
+    return answerStartRequest(console, parsed, {"vellumkeep", msg::kProgramUsage, help});
   }
+  if (!enterDirectories(console, parsed)) return kExitFailure;
   PosixFileSystem fs;
   if (!readyToStart(console, fs)) return kExitFailure;
   InstanceLock lock(kLockFileName);
   if (!holdsLock(console, lock)) return kExitFailure;
-  std::unique_ptr<TerminalEditor> editor = openStandardEditor(streams);
+  std::unique_ptr<TerminalEditor> editor = openStandardEditor(streams, parsed.encoding);
   return runSession(console, fs, editor.get(), fileno(streams.outFile), timeouts);
 }
 
