@@ -31,13 +31,11 @@ class DecodedSecret {
  public:
   explicit DecodedSecret(const SecretString& base32) {
     const int result = oath_base32_decode(base32.str().data(), base32.size(), &bytes_, &size_);
-    if (result != OATH_OK || size_ == 0) throw std::runtime_error(msg::kBadOneTimeSecret);
+    if (result == OATH_OK && size_ > 0) return;
+    release();  // an empty text decodes to an allocation of nothing
+    throw std::runtime_error(msg::kBadOneTimeSecret);
   }
-  ~DecodedSecret() {
-    if (!bytes_) return;
-    sodium_memzero(bytes_, size_);
-    std::free(bytes_);
-  }
+  ~DecodedSecret() { release(); }
   DecodedSecret(const DecodedSecret&) = delete;
   DecodedSecret& operator=(const DecodedSecret&) = delete;
 
@@ -45,6 +43,13 @@ class DecodedSecret {
   std::size_t size() const { return size_; }
 
  private:
+  void release() {
+    if (!bytes_) return;
+    sodium_memzero(bytes_, size_);
+    std::free(bytes_);
+    bytes_ = nullptr;
+  }
+
   char* bytes_ = nullptr;
   std::size_t size_ = 0;
 };
