@@ -229,8 +229,8 @@ inline constexpr char kProgramHelp[] =
 inline constexpr char kProgramUsageMore[] =
     "      vellumkeep [-C DIR|--directory=DIR] [--encoding=utf-8]";
 inline constexpr char kProgramHelpMore[] =
-    "  -C, --directory=DIR  在 DIR 中工作，如同在那里启动（Config.ini、锁和数据文件夹都相对于它）\n"
-    "  --encoding=utf-8     输出一律用 UTF-8，管道和文件上也是（默认只在 UTF-8 终端上用）";
+    "  -C, --directory=DIR  在 DIR 中工作，如同在那里启动\n"
+    "  --encoding=utf-8     管道和文件上也用 UTF-8 输出（默认只在 UTF-8 终端上）";
 inline constexpr char kInitUsage[] =
     "用法: vellumkeep-init [--mode simple|strong] [DATA_FOLDER]\n"
     "      vellumkeep-init --recover [DATA_FOLDER]";
