@@ -140,6 +140,12 @@ void writeShellSeeds(SeedWriter& seeds) {
   seeds.write("shell", "strong_modes",
               "2setmode strong\nadddir vault\naddpassword vault k1 keypw1 pin 4711\n"
               "delpassword vault k1\ny\nsetmode simple\nsetmode strong\ndir\n");
+  seeds.write("shell", "user_everyday",
+              "2editpassword mail alice@example.org newpw12\n"
+              "editpassword mail alice@example.org\n\ny\ny\notp\nGEZDGNBV\nn\n"
+              "otp mail alice@example.org\notp bank 12345678\n"
+              "movepassword mail alice@example.org bank\nrenamedir bank money\nfind ALICE\n"
+              "find pin\neditpassword money alice@example.org\nx:y\n");
   seeds.write("shell", "strong_accounts",
               "0adduser zed0001 zedpw001 strong\nuser\ndeluser zed0001\nY\n"
               "adduser\nyan0001\nyanpw001\nstrong\n");

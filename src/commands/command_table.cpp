@@ -25,6 +25,8 @@ constexpr CompletedWords kAccountNames{CompletedWord::kAnyAccount, CompletedWord
                                        CompletedWord::kAnyAccount};
 constexpr CompletedWords kGroupThenAccount{CompletedWord::kGroup, CompletedWord::kGroupAccount};
 constexpr CompletedWords kGroupFirst{CompletedWord::kGroup};
+constexpr CompletedWords kGroupAccountGroup{CompletedWord::kGroup, CompletedWord::kGroupAccount,
+                                            CompletedWord::kGroup};
 constexpr CompletedWords kNewUsersMode{CompletedWord::kNone, CompletedWord::kNone,
                                        CompletedWord::kNewUserMode};
 constexpr CompletedWords kUserName{CompletedWord::kUser};
@@ -38,9 +40,12 @@ constexpr Dialogue kNewUserQuestions{{msg::kAskUserName, msg::kAskPassword, msg:
 constexpr Dialogue kNewGroupQuestions{{msg::kAskGroup}};
 constexpr Dialogue kNewEntryQuestions{{msg::kAskTargetGroup, msg::kAskUserName, msg::kAskPassword,
                                        msg::kAskMoreInfo, msg::kAskInfoType, msg::kAskInfoContent}};
+constexpr Dialogue kEditEntryQuestions{{msg::kAskNewEntryPassword, msg::kAskReplaceInfo,
+                                        msg::kAskMoreInfo, msg::kAskInfoType,
+                                        msg::kAskInfoContent}};
 
 // The password is typed on the line: after the command word (setpassword, addadmin, adduser,
-// whose lines are all kept private), or as the third word (addpassword).
+// whose lines are all kept private), or as the third word (addpassword, editpassword).
 constexpr int kAnyLine = 0;
 constexpr int kFromThirdWord = 3;
 
@@ -117,6 +122,19 @@ constexpr CommandRow kRows[] = {
      kGeneratedPasswordLayout, ResultView::kPassword, msg::kHelpGenpassword},
     {"copypassword", 19, kDataKeepers, ParseForm::kTextWords, copyPassword, kCopiedPasswordLayout,
      ResultView::kCopied, msg::kHelpCopypassword, kGroupThenAccount},
+    // The everyday commands of other password managers: changing a credential in place,
+    // moving it, renaming a group, searching by any part of a name, one-time codes.
+    {"editpassword", 20, kDataKeepers, ParseForm::kEditEntry, editPasswordEntry, kEditEntryLayout,
+     ResultView::kSuccess, msg::kHelpEditpassword, kGroupThenAccount, kEditEntryQuestions,
+     kFromThirdWord},
+    {"movepassword", 21, kDataKeepers, ParseForm::kTextWords, movePasswordEntry, kMoveEntryLayout,
+     ResultView::kSuccess, msg::kHelpMovepassword, kGroupAccountGroup},
+    {"renamedir", 22, kDataKeepers, ParseForm::kTextWords, renameGroup, kRenameGroupLayout,
+     ResultView::kSuccess, msg::kHelpRenamedir, kGroupFirst},
+    {"find", 23, kDataKeepers, ParseForm::kTextWords, findEntries, kFoundEntriesLayout,
+     ResultView::kFoundEntries, msg::kHelpFind},
+    {"otp", 24, kDataKeepers, ParseForm::kTextWords, showOneTimeCode, kOneTimeCodeLayout,
+     ResultView::kOneTimeCode, msg::kHelpOtp, kGroupThenAccount},
 };
 
 static_assert(std::size(kRows) == kCommandCount, "kCommandCount counts the rows");

@@ -32,6 +32,8 @@ enum class ParseForm {
   kDeletion,        // text words, then the row's confirmation
   kTextWords,       // text words
   kNewPassword,     // exactly one word, the password rule applied
+  kEditEntry,       // group and account, then a new password on the line or asked for, and
+                    // on request new type/content pairs
   kEnd,             // further words ignored, and no right needed: even an Operator whose
                     // account is gone can end the session
 };
@@ -43,11 +45,13 @@ enum class ResultView {
   kSearchHits,
   kEntry,
   kUsers,
-  kSuccess,   // the success line
-  kHelp,      // the list of commands, or one command in full
-  kPassword,  // a generated password
-  kCopied,    // that a password was copied, and for how long
-  kNothing,   // only the empty line that follows every result
+  kSuccess,       // the success line
+  kHelp,          // the list of commands, or one command in full
+  kPassword,      // a generated password
+  kCopied,        // that a password was copied, and for how long
+  kFoundEntries,  // a group and an account per line
+  kOneTimeCode,   // a one-time code and how long it stays valid
+  kNothing,       // only the empty line that follows every result
 };
 
 // Role bits, as the masks are written.
@@ -78,7 +82,8 @@ struct CompletedWords {
 struct Dialogue {
   // Asked in this order when no word follows the command word (the parse form says how each
   // answer is read); unused places are null. kNewEntry asks the first three, then the fourth
-  // (a yes/no question) before each pair of the fifth and sixth.
+  // (a yes/no question) before each pair of the fifth and sixth. kEditEntry asks the first (a
+  // password), then the second (a yes/no question), and on yes as kNewEntry asks from its fourth.
   std::array<const char*, 6> questions{};
   // kDeletion: a line shown before the confirmation, or null, and the yes/no question.
   const char* warning = nullptr;
@@ -134,7 +139,7 @@ class CommandRows {
   size_t count_;
 };
 
-inline constexpr size_t kCommandCount = 20;
+inline constexpr size_t kCommandCount = 25;
 
 // Every command; row i has code i.
 CommandRows commandRows();

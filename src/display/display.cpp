@@ -141,6 +141,28 @@ void printCopied(ProgramState& state) {
   state.console.out.endLine();
 }
 
+// The rows are pairs of a group and an account: each hit on a line, in the words that password
+// and the other commands take.
+void printFoundEntries(ProgramState& state) {
+  Listing listing = takeListing(state);
+  if (listing.layout != kFoundEntriesLayout) throw std::runtime_error(msg::kStackError);
+  if (listing.rows.size() % 2 != 0) throw std::runtime_error(msg::kDirectoryError);
+  ConsoleWriter& out = state.console.out;
+  while (!listing.done()) {
+    out.data(listing.take()).data(" ");
+    out.data(listing.take()).endLine();
+  }
+}
+
+// The rows are the code and the seconds it stays valid.
+void printOneTimeCode(ProgramState& state) {
+  Listing listing = takeListing(state);
+  if (listing.layout != kOneTimeCodeLayout || listing.rows.size() != 2) return;
+  ConsoleWriter& out = state.console.out;
+  out.text(msg::kOneTimeCodeLabel).data("\t").data(listing.rows[0]).endLine();
+  out.data(listing.rows[1]).text(msg::kOneTimeCodeExpires).endLine();
+}
+
 void showView(ProgramState& state, ResultView view) {
   switch (view) {
     case ResultView::kModes:
@@ -169,6 +191,12 @@ void showView(ProgramState& state, ResultView view) {
       break;
     case ResultView::kCopied:
       printCopied(state);
+      break;
+    case ResultView::kFoundEntries:
+      printFoundEntries(state);
+      break;
+    case ResultView::kOneTimeCode:
+      printOneTimeCode(state);
       break;
     case ResultView::kNothing:
       break;

@@ -46,6 +46,11 @@ enum LayoutCode : int32_t {
   kEndLayout = 17,          // exit, quit
   kGeneratedPasswordLayout = 18,
   kCopiedPasswordLayout = 19,
+  kEditEntryLayout = 20,
+  kMoveEntryLayout = 21,
+  kRenameGroupLayout = 22,
+  kFoundEntriesLayout = 23,
+  kOneTimeCodeLayout = 24,
 };
 
 // Top is the back of each vector.

@@ -1,6 +1,8 @@
 #include "exec/group_operations.h"
 
 #include <stdexcept>
+#include <string_view>
+#include <utility>
 
 #include "exec/operation_steps.h"
 #include "model/messages.h"
@@ -28,6 +30,14 @@ void saveOrUndo(ProgramState& state, Undo undo) {
     undo();
     throw;
   }
+}
+
+// The entry the first two arguments name; throws "分组不存在!" or "数据不存在!".
+PasswordEntry& requireEntry(ProgramState& state, const Arguments& args) {
+  PasswordEntry* entry =
+      findEntry(requireGroup(state.operatorAccount(), args.values[0]), args.values[1]);
+  if (!entry) throw std::runtime_error(msg::kEntryMissing);
+  return *entry;
 }
 
 }  // namespace
@@ -71,6 +81,49 @@ void deletePasswordEntry(ProgramState& state, LayoutCode layout) {
   saveOrUndo(state, [&] {
     restoreEntry(requireGroup(state.operatorAccount(), groupName), std::move(taken));
   });
+}
+
+void editPasswordEntry(ProgramState& state, LayoutCode layout) {
+  Arguments args = takeArguments(state);
+  pushResultMarker(state, layout);
+  if (args.count != 4 && args.count != 5) throw std::runtime_error(msg::kBadArguments);
+  const PasswordEntry& old = requireEntry(state, args);
+  const std::string_view password = args.values[2].empty() ? old.password() : args.values[2];
+  const std::string_view info = args.count == 5 ? std::string_view(args.values[3]) : old.info();
+  const std::string& groupName = args.values[0];
+  Group& group = requireGroup(state.operatorAccount(), groupName);
+  PasswordEntry replaced = replaceEntry(group, PasswordEntry(old.account(), password, info));
+  saveOrUndo(state, [&] {
+    replaceEntry(requireGroup(state.operatorAccount(), groupName), std::move(replaced));
+  });
+}
+
+void movePasswordEntry(ProgramState& state, LayoutCode layout) {
+  Arguments args = takeExactly(state, layout, 4);
+  const std::string& from = args.values[0];
+  const std::string& account = args.values[1];
+  const std::string& to = args.values[2];
+  requireEntry(state, args);
+  if (findEntry(requireGroup(state.operatorAccount(), to), account)) {
+    throw std::runtime_error(msg::kEntryExists);
+  }
+  Taken<PasswordEntry> taken = takeEntry(requireGroup(state.operatorAccount(), from), account);
+  insertEntry(requireGroup(state.operatorAccount(), to), std::move(taken.item));
+  saveOrUndo(state, [&] {
+    UserAccount& op = state.operatorAccount();
+    taken.item = takeEntry(requireGroup(op, to), account).item;
+    restoreEntry(requireGroup(op, from), std::move(taken));
+  });
+}
+
+void renameGroup(ProgramState& state, LayoutCode layout) {
+  Arguments args = takeExactly(state, layout, 3);
+  const std::string& newName = args.values[1];
+  Group& group = requireGroup(state.operatorAccount(), args.values[0]);
+  if (findGroup(state.operatorAccount(), newName)) throw std::runtime_error(msg::kGroupExists);
+  std::string oldName = std::exchange(group.name, newName);
+  saveOrUndo(state,
+             [&] { requireGroup(state.operatorAccount(), newName).name = std::move(oldName); });
 }
 
 }  // namespace vellumkeep

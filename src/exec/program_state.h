@@ -2,6 +2,8 @@
 // own on string streams and a temporary data folder or a file system in memory.
 #pragma once
 
+#include <ctime>
+#include <functional>
 #include <string>
 
 #include "exec/command_stacks.h"
@@ -30,6 +32,8 @@ struct ProgramState {
   std::string operatorName = kSystemName;
   bool endRequested = false;       // set by exit and quit; the shell loop ends after the line
   Clipboard* clipboard = nullptr;  // the terminal's clipboard; null when there is no terminal
+  // The time for one-time codes, in seconds since 1970: the system's clock, or a test's.
+  std::function<std::time_t()> clock = [] { return std::time(nullptr); };
 };
 
 }  // namespace vellumkeep

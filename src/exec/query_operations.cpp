@@ -3,8 +3,10 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "exec/one_time_code.h"
 #include "exec/operation_steps.h"
 #include "model/messages.h"
+#include "model/text_search.h"
 
 namespace vellumkeep {
 
@@ -29,6 +31,28 @@ void pushSearchBlock(ProgramState& state, const std::string& account) {
   }
   pushResultMarker(state, static_cast<long>(hits.size()));
   for (std::string& hit : hits) pushRow(state, std::move(hit));
+}
+
+// Pushes the group and the account of each entry of `group` that `search` finds.
+size_t pushFoundEntries(ProgramState& state, const Group& group,
+                        const CaseInsensitiveSearch& search) {
+  const bool wholeGroup = search.foundIn(group.name);
+  size_t found = 0;
+  for (const PasswordEntry& entry : group.entries) {
+    if (!wholeGroup && !search.foundIn(entry.account()) && !search.foundIn(entry.info())) continue;
+    pushRow(state, group.name);
+    pushRow(state, std::string(entry.account()));
+    ++found;
+  }
+  return found;
+}
+
+// The content of the entry's first info word `type`; throws "该数据没有otp信息!" without one.
+std::string infoContent(const PasswordEntry& entry, std::string_view type) {
+  for (InfoField& field : splitInfo(entry.info())) {
+    if (field.type == type) return std::move(field.content);
+  }
+  throw std::runtime_error(msg::kNoOneTimeSecret);
 }
 
 }  // namespace
@@ -89,6 +113,31 @@ void queryUsers(ProgramState& state, LayoutCode layout) {
   takeArguments(state);
   pushResultMarker(state, layout);
   for (const UserAccount& user : state.registry.users) pushRow(state, user.name);
+}
+
+void findEntries(ProgramState& state, LayoutCode layout) {
+  Arguments args = takeArguments(state);
+  pushResultMarker(state, layout);
+  if (args.count != 2) throw std::runtime_error(msg::kBadArguments);
+  const CaseInsensitiveSearch search(args.values[0]);
+  size_t found = 0;
+  for (const Group& group : state.operatorAccount().groups) {
+    found += pushFoundEntries(state, group, search);
+  }
+  if (found == 0) throw std::runtime_error(msg::kEntryMissing);
+}
+
+void showOneTimeCode(ProgramState& state, LayoutCode layout) {
+  Arguments args = takeArguments(state);
+  pushResultMarker(state, layout);
+  if (args.count != 3) throw std::runtime_error(msg::kBadArguments);
+  const PasswordEntry* entry =
+      findEntry(requireGroup(state.operatorAccount(), args.values[0]), args.values[1]);
+  if (!entry) throw std::runtime_error(msg::kEntryMissing);
+  SecretString secret = infoContent(*entry, kOneTimeSecretType);
+  const OneTimeCode code = oneTimeCode(secret, state.clock());
+  pushRow(state, code.digits);
+  pushResultMarker(state, code.secondsLeft);
 }
 
 }  // namespace vellumkeep

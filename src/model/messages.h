@@ -79,6 +79,8 @@ inline constexpr char kConfirmDeleteUser[] = "确认删除该用户？";
 inline constexpr char kWarnDeleteGroup[] = "警告：删除该目录，该目录下所有数据将丢失";
 inline constexpr char kConfirmDeleteGroup[] = "确认删除该目录？";
 inline constexpr char kConfirmDeleteEntry[] = "确认删除该数据<Y\\N> ？";
+inline constexpr char kAskNewEntryPassword[] = "请输入新密码（直接回车保留原密码）: ";
+inline constexpr char kAskReplaceInfo[] = "是否替换类型和内容<Y\\N> ?";
 
 // Listings.
 inline constexpr char kEntryAccount[] = "账号:";
@@ -175,10 +177,44 @@ inline constexpr CommandHelp kHelpCopypassword = {
     "30 秒后、会话锁定时和程序结束时剪贴板被清空。只能在终端中使用。",
     "copypassword mail alice@example.org"};
 
+inline constexpr CommandHelp kHelpEditpassword = {
+    "分组 账号 [新密码]", "修改一条账号的密码或附加信息",
+    "修改指定分组中该账号的密码，账号在分组中的位置不变。命令行上给出新密码时\n"
+    "只替换密码；不给出时询问新密码（直接回车保留原密码），再询问是否替换类型和\n"
+    "内容：回答 Y 后像 addpassword 一样逐对询问，并以回答替换原有的全部类型和内容。",
+    "editpassword mail alice@example.org newpw12"};
+inline constexpr CommandHelp kHelpMovepassword = {
+    "分组 账号 新分组", "把一条账号移到另一个分组",
+    "把指定分组中的该账号连同密码和附加信息移到另一个已有分组的末尾；\n"
+    "新分组中已有同名账号时不移动。",
+    "movepassword mail alice@example.org work"};
+inline constexpr CommandHelp kHelpRenamedir = {
+    "分组 新名称", "重命名一个分组",
+    "把分组改为新名称，分组的位置和其中的账号不变；新名称已存在时不改。", "renamedir mail email"};
+inline constexpr CommandHelp kHelpFind = {
+    "文本", "查找含有某段文本的账号",
+    "列出分组名、账号或任何类型、内容中含有该文本的所有账号，不区分大小写，\n"
+    "不比较密码。每行一条：分组和账号，顺序同 dir。",
+    "find example"};
+inline constexpr CommandHelp kHelpOtp = {
+    "分组 账号", "显示一条账号当前的动态口令",
+    "按 RFC 6238（HMAC-SHA1，30 秒一步，6 位数字）计算该账号当前的动态口令，\n"
+    "并显示它还有几秒失效。密钥保存为类型 otp 的内容，用 base32 编码：字母 A-Z\n"
+    "和数字 2-7，可带 = 填充，大小写均可，例如\n"
+    "addpassword mail alice@example.org mailpw1 otp JBSWY3DPEHPK3PXP",
+    "otp mail alice@example.org"};
+
 // The clipboard. A copy is reported as kPasswordCopied, the seconds, kPasswordCopiedFor.
 inline constexpr char kPasswordCopied[] = "密码已复制到剪贴板，";
 inline constexpr char kPasswordCopiedFor[] = "秒后自动清除。";
 inline constexpr char kClipboardNeedsTerminal[] = "只能在终端中复制密码!";
+
+// One-time codes. A code is shown as kOneTimeCodeLabel, a tab and the digits; then the seconds
+// and kOneTimeCodeExpires.
+inline constexpr char kOneTimeCodeLabel[] = "动态口令:";
+inline constexpr char kOneTimeCodeExpires[] = "秒后失效。";
+inline constexpr char kNoOneTimeSecret[] = "该数据没有otp信息!";
+inline constexpr char kBadOneTimeSecret[] = "otp密钥不是有效的base32编码!";
 
 // Start-up.
 inline constexpr char kNoConfig[] =
@@ -194,6 +230,12 @@ inline constexpr char kProgramHelp[] =
     "help 列出可用的命令，exit 或 quit 退出。\n"
     "  -h, --help     显示本说明并退出\n"
     "  -V, --version  显示版本并退出";
+// What --help adds for the options -C and --encoding.
+inline constexpr char kProgramUsageMore[] =
+    "      vellumkeep [-C DIR|--directory=DIR] [--encoding=utf-8]";
+inline constexpr char kProgramHelpMore[] =
+    "  -C, --directory=DIR  在 DIR 中工作，如同在那里启动\n"
+    "  --encoding=utf-8     管道和文件上也用 UTF-8 输出（默认只在 UTF-8 终端上）";
 inline constexpr char kInitUsage[] =
     "用法: vellumkeep-init [--mode simple|strong] [DATA_FOLDER]\n"
     "      vellumkeep-init --recover [DATA_FOLDER]";
@@ -204,12 +246,16 @@ inline constexpr char kInitHelp[] =
     "  --recover      恢复 DATA_FOLDER 中已有的安装\n"
     "  -h, --help     显示本说明并退出\n"
     "  -V, --version  显示版本并退出";
+inline constexpr char kInitHelpMore[] =
+    "  -C, --directory=DIR  在 DIR 中创建或恢复安装，如同在那里运行";
 inline constexpr char kArgumentUnknown[] = "无法识别的选项: ";
 inline constexpr char kArgumentExtra[] = "多余的参数: ";
 inline constexpr char kArgumentValueMissing[] = "选项缺少值: ";
 inline constexpr char kArgumentBadMode[] = "不支持的加密模式: ";
 inline constexpr char kArgumentConflict[] = "不能同时使用的选项: ";
 inline constexpr char kArgumentEmptyFolder[] = "数据文件夹的名称不能为空";
+inline constexpr char kArgumentBadEncoding[] = "不支持的编码: ";
+inline constexpr char kFolderUnreachable[] = "无法进入文件夹: ";
 
 // The first-account tool.
 inline constexpr char kInitAskPassword[] = "请输入root的密码: ";

@@ -106,6 +106,13 @@ void removeEntry(Group& group, std::string_view accountName) {
   takeEntry(group, accountName);
 }
 
+PasswordEntry replaceEntry(Group& group, PasswordEntry entry) {
+  PasswordEntry* stored = findEntry(group, entry.account());
+  if (!stored) throw std::runtime_error(msg::kEntryMissing);
+  std::swap(*stored, entry);
+  return entry;
+}
+
 Taken<PasswordEntry> takeEntry(Group& group, std::string_view accountName) {
   PasswordEntry* entry = findEntry(group, accountName);
   if (!entry) throw std::runtime_error(msg::kEntryMissing);

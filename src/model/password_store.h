@@ -74,6 +74,9 @@ void restoreGroup(UserAccount& account, Taken<Group> taken);
 void insertEntry(Group& group, PasswordEntry entry);
 // Removes the entry of that account; throws "数据不存在!".
 void removeEntry(Group& group, std::string_view accountName);
+// Puts `entry` in the place of the entry of its account and hands back the one it replaced;
+// throws "数据不存在!" when the group holds no entry of that account.
+PasswordEntry replaceEntry(Group& group, PasswordEntry entry);
 
 // Removes the entry as removeEntry does and hands it back with its place.
 Taken<PasswordEntry> takeEntry(Group& group, std::string_view accountName);

@@ -70,7 +70,10 @@ ConsoleEncoding terminalEncoding(const char* loadedCodeset, std::string_view loc
 }
 
 ConsoleEncoding encodingFor(int fd) {
-  if (!isTerminal(fd)) return ConsoleEncoding::kGbk;
+  return isTerminal(fd) ? localeEncoding() : ConsoleEncoding::kGbk;
+}
+
+ConsoleEncoding localeEncoding() {
   std::string codeset;
   const char* loaded = environmentCodeset(codeset);
   auto lookup = [](const char* name) -> const char* { return std::getenv(name); };

@@ -16,6 +16,9 @@ bool isTerminal(int fd);
 // environment's locale is not installed, its name decides ("en_US.UTF-8" means UTF-8).
 ConsoleEncoding encodingFor(int fd);
 
+// The code page of the environment's locale, judged as encodingFor judges a terminal's.
+ConsoleEncoding localeEncoding();
+
 // The locale name that the environment gives the character type: the first of LC_ALL,
 // LC_CTYPE and LANG that is set and not empty; "" when none is. `lookup` is getenv's shape.
 std::string characterLocaleName(const std::function<const char*(const char*)>& lookup);

@@ -69,16 +69,17 @@ int initialize(Console& console, FileSystem& fs, const InitOptions& options) {
 int runInit(const std::vector<std::string>& args, const StandardStreams& streams) {
   // Root's password passes through this process's memory.
   protectProcessMemory();
-  Console console = standardConsole(streams);
+  const ParsedArguments parsed = parseInitArguments(args);
+  Console console = standardConsole(streams, chosenEncoding(parsed));
   // Line editing for the password questions where both streams are a terminal.
   std::unique_ptr<TerminalEditor> editor = openStandardEditor(streams);
   if (editor) console.attachEditor(*editor);
-  const ParsedArguments parsed = parseInitArguments(args);
   if (parsed.request != StartRequest::kRun) {
-    return answerStartRequest(console, parsed,
-                              {"vellumkeep-init", msg::kInitUsage, msg::kInitHelp});
+    const std::string help = std::string(msg::kInitHelp) + "\n" + msg::kInitHelpMore;
+    return answerStartRequest(console, parsed, {"vellumkeep-init", msg::kInitUsage, help});
   }
   ignoreFileSizeSignal();
+  if (!enterDirectories(console, parsed)) return kExitFailure;
   PosixFileSystem fs;
   return initialize(console, fs, parsed.init);
 }

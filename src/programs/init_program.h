@@ -1,6 +1,6 @@
-// vellumkeep-init: creates a new installation in the current folder, asking twice for root's
-// password, or (--recover) writes a lost Config.ini anew from the users' files in the data
-// folder. Its arguments are read by parseInitArguments.
+// vellumkeep-init: creates a new installation in the current folder (or the one -C names), asking
+// twice for root's password, or (--recover) writes a lost Config.ini anew from the users' files in
+// the data folder. Its arguments are read by parseInitArguments.
 #pragma once
 
 #include <string>

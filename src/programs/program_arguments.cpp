@@ -1,7 +1,11 @@
 #include "programs/program_arguments.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "model/messages.h"
 #include "model/user_account.h"
+#include "platform/working_folder.h"
 
 namespace vellumkeep {
 
@@ -31,25 +35,66 @@ bool isOption(std::string_view arg) {
   return arg.size() > 1 && arg[0] == '-';
 }
 
-// Reads the value of --mode, given as the next argument or after "=". Returns false with
-// `parsed` set to the refusal when it is missing or unknown.
-bool readMode(const std::vector<std::string>& args, size_t& i, ParsedArguments& parsed) {
+// True for the option `name` alone, whose value is the next argument, or with "=VALUE".
+bool takesValue(std::string_view arg, std::string_view name) {
+  return arg.substr(0, name.size()) == name &&
+         (arg.size() == name.size() || arg[name.size()] == '=');
+}
+
+// Reads the value of the option `name` at args[i], given as the next argument or after "=".
+// Returns false with `parsed` set to the refusal when it is missing.
+bool readValue(const std::vector<std::string>& args, size_t& i, std::string_view name,
+               std::string& value, ParsedArguments& parsed) {
   const std::string& arg = args[i];
-  std::string value;
-  if (arg == "--mode") {
+  if (arg.size() == name.size()) {
     if (i + 1 == args.size()) {
       parsed = refusal(msg::kArgumentValueMissing, arg);
       return false;
     }
     value = args[++i];
   } else {
-    value = arg.substr(std::string_view("--mode=").size());
+    value = arg.substr(name.size() + 1);
   }
+  return true;
+}
+
+// Reads the value of --mode. Returns false with `parsed` set to the refusal when it is missing
+// or unknown.
+bool readMode(const std::vector<std::string>& args, size_t& i, ParsedArguments& parsed) {
+  std::string value;
+  if (!readValue(args, i, "--mode", value, parsed)) return false;
   if (!findNewAccountMode(value)) {
     parsed = refusal(msg::kArgumentBadMode, value);
     return false;
   }
   parsed.init.mode = value;
+  return true;
+}
+
+bool isDirectoryOption(std::string_view arg) {
+  return arg == "-C" || takesValue(arg, "--directory");
+}
+
+// Reads -C DIR, --directory DIR or --directory=DIR; false with the refusal when DIR is missing.
+bool readDirectory(const std::vector<std::string>& args, size_t& i, ParsedArguments& parsed) {
+  std::string folder;
+  if (!readValue(args, i, args[i] == "-C" ? "-C" : "--directory", folder, parsed)) return false;
+  parsed.directories.push_back(std::move(folder));
+  return true;
+}
+
+// Reads --encoding: utf-8 (or utf8) in either case; false with the refusal for anything else.
+bool readEncoding(const std::vector<std::string>& args, size_t& i, ParsedArguments& parsed) {
+  std::string value;
+  if (!readValue(args, i, "--encoding", value, parsed)) return false;
+  std::string lower = value;
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (lower != "utf-8" && lower != "utf8") {
+    parsed = refusal(msg::kArgumentBadEncoding, value);
+    return false;
+  }
+  parsed.encoding = ConsoleEncoding::kUtf8;
   return true;
 }
 
@@ -74,12 +119,20 @@ std::vector<std::string> argumentsAfterName(int argc, char** argv) {
 }
 
 ParsedArguments parseProgramArguments(const std::vector<std::string>& args) {
-  for (const std::string& arg : args) {
+  ParsedArguments parsed;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (isUsageOption(arg)) return request(StartRequest::kUsage);
     if (isVersionOption(arg)) return request(StartRequest::kVersion);
-    return refusal(isOption(arg) ? msg::kArgumentUnknown : msg::kArgumentExtra, arg);
+    if (isDirectoryOption(arg)) {
+      if (!readDirectory(args, i, parsed)) return parsed;
+    } else if (takesValue(arg, "--encoding")) {
+      if (!readEncoding(args, i, parsed)) return parsed;
+    } else {
+      return refusal(isOption(arg) ? msg::kArgumentUnknown : msg::kArgumentExtra, arg);
+    }
   }
-  return request(StartRequest::kRun);
+  return parsed;
 }
 
 ParsedArguments parseInitArguments(const std::vector<std::string>& args) {
@@ -97,8 +150,10 @@ ParsedArguments parseInitArguments(const std::vector<std::string>& args) {
       return request(StartRequest::kVersion);
     } else if (arg == "--recover") {
       parsed.init.recover = true;
-    } else if (arg == "--mode" || arg.rfind("--mode=", 0) == 0) {
+    } else if (takesValue(arg, "--mode")) {
       if (!readMode(args, i, parsed)) return parsed;
+    } else if (isDirectoryOption(arg)) {
+      if (!readDirectory(args, i, parsed)) return parsed;
     } else {
       return refusal(msg::kArgumentUnknown, arg);
     }
@@ -125,6 +180,16 @@ int answerStartRequest(Console& console, const ParsedArguments& parsed, const Pr
       break;  // nothing to answer: the program starts
   }
   return kExitSuccess;
+}
+
+bool enterDirectories(Console& console, const ParsedArguments& parsed) {
+  for (const std::string& folder : parsed.directories) {
+    if (!enterFolder(folder)) {
+      console.err.text(msg::kFolderUnreachable).data(folder).endLine();
+      return false;
+    }
+  }
+  return true;
 }
 
 std::string versionLine(std::string_view program) {

@@ -4,15 +4,22 @@
 
 namespace vellumkeep {
 
-Console standardConsole(const StandardStreams& streams) {
-  return Console(streams.in, streams.out, encodingFor(fileno(streams.outFile)), streams.err,
-                 encodingFor(fileno(streams.errFile)), isTerminal(fileno(streams.inFile)));
+Console standardConsole(const StandardStreams& streams, std::optional<ConsoleEncoding> encoding) {
+  return Console(streams.in, streams.out, encoding.value_or(encodingFor(fileno(streams.outFile))),
+                 streams.err, encoding.value_or(encodingFor(fileno(streams.errFile))),
+                 isTerminal(fileno(streams.inFile)));
 }
 
-std::unique_ptr<TerminalEditor> openStandardEditor(const StandardStreams& streams) {
+std::optional<ConsoleEncoding> chosenEncoding(const ParsedArguments& parsed) {
+  if (parsed.request == StartRequest::kUsage) return localeEncoding();
+  return parsed.encoding;
+}
+
+std::unique_ptr<TerminalEditor> openStandardEditor(const StandardStreams& streams,
+                                                   std::optional<ConsoleEncoding> encoding) {
   if (!isTerminal(fileno(streams.inFile)) || !isTerminal(fileno(streams.outFile))) return nullptr;
   return TerminalEditor::open(streams.inFile, streams.outFile, streams.errFile,
-                              encodingFor(fileno(streams.outFile)));
+                              encoding.value_or(encodingFor(fileno(streams.outFile))));
 }
 
 }  // namespace vellumkeep

@@ -98,19 +98,21 @@ int runVellumkeep(const std::vector<std::string>& args, const StandardStreams& s
                   const SessionTimeouts& timeouts) {
   protectProcessMemory();
   std::ios::sync_with_stdio(false);
-  Console console = standardConsole(streams);
-  console.setOutputIsTerminal(isTerminal(fileno(streams.outFile)));
   const ParsedArguments parsed = parseProgramArguments(args);
+  Console console = standardConsole(streams, chosenEncoding(parsed));
+  console.setOutputIsTerminal(isTerminal(fileno(streams.outFile)));
   if (parsed.request != StartRequest::kRun) {
-    return answerStartRequest(console, parsed,
-                              {"vellumkeep", msg::kProgramUsage, msg::kProgramHelp});
+    const std::string help = std::string(msg::kProgramUsageMore) + "\n" + msg::kProgramHelp + "\n" +
+                             msg::kProgramHelpMore;
+    return answerStartRequest(console, parsed, {"vellumkeep", msg::kProgramUsage, help});
   }
   ignoreFileSizeSignal();
+  if (!enterDirectories(console, parsed)) return kExitFailure;
   PosixFileSystem fs;
   if (!readyToStart(console, fs)) return kExitFailure;
   InstanceLock lock(kLockFileName);
   if (!holdsLock(console, lock)) return kExitFailure;
-  std::unique_ptr<TerminalEditor> editor = openStandardEditor(streams);
+  std::unique_ptr<TerminalEditor> editor = openStandardEditor(streams, parsed.encoding);
   return runSession(console, fs, editor.get(), fileno(streams.outFile), timeouts);
 }
 

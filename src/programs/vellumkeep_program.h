@@ -1,5 +1,5 @@
-// The vellumkeep program: reads its arguments, connects the console, checks for Config.ini,
-// takes the installation's lock, logs in and runs the shell.
+// The vellumkeep program: reads its arguments, connects the console, enters the folder of -C,
+// checks for Config.ini, takes the installation's lock, logs in and runs the shell.
 #pragma once
 
 #include <chrono>

@@ -7,6 +7,7 @@
 #include "model/charsets.h"
 #include "model/messages.h"
 #include "model/name_rules.h"
+#include "model/password_store.h"
 
 namespace vellumkeep {
 
@@ -75,7 +76,8 @@ CommandCode parseNewAccount(ProgramState& state, const CommandRow& row) {
   return row.code;
 }
 
-// Whether the operator wants to add another (type, content) pair.
+// The answer to a yes/no question of addpassword or editpassword (another type/content pair?),
+// asked again after "输入错误!" until it is Y or N in either case.
 bool askMoreInfo(ProgramState& state, const char* question) {
   for (;;) {
     state.console.out.text(question).endLine();
@@ -130,6 +132,37 @@ CommandCode parseNewEntry(ProgramState& state, const CommandRow& row) {
   return row.code;
 }
 
+// Refuses with the operation's message when the entry that the words on the stack name is
+// missing: nobody types a new password for nothing.
+void requireNamedEntry(ProgramState& state) {
+  const ArgumentStack& stack = state.argumentStack;
+  const Group& group = requireGroup(state.operatorAccount(), stack[1].text.str());
+  if (!findEntry(group, stack[2].text.str())) throw std::runtime_error(msg::kEntryMissing);
+}
+
+// Group and account, then the new password on the line; without it the password is asked for
+// (an empty answer keeps the old one) and, on request, type/content pairs that replace the old.
+CommandCode parseEditEntry(ProgramState& state, const CommandRow& row) {
+  const int count =
+      pushRemainingWords(state, [](int, std::string_view word) { requireText(word); });
+  checkPermission(state, row);
+  if (count != 2 && count != 3) throw std::runtime_error(msg::kBadArguments);
+  if (count == 3) return row.code;
+  requireNamedEntry(state);
+  const auto& asked = row.dialogue.questions;
+  SecretString password = ask(state, asked[0], true);
+  requireText(password);
+  push(state, std::move(password));
+  if (!askMoreInfo(state, asked[1])) return row.code;
+  std::vector<SecretString> items;
+  while (askMoreInfo(state, asked[2])) {
+    items.push_back(askWord(state, asked[3]));
+    items.push_back(askWord(state, asked[4]));
+  }
+  push(state, joinItems(items));
+  return row.code;
+}
+
 bool confirmDeletion(ProgramState& state, const CommandRow& row) {
   const Dialogue& dialogue = row.dialogue;
   if (!dialogue.warning) return askYesNo(state, dialogue.confirmation);
@@ -156,6 +189,8 @@ CommandCode parseForm(ProgramState& state, const CommandRow& row) {
       return row.code;
     case ParseForm::kNewEntry:
       return parseNewEntry(state, row);
+    case ParseForm::kEditEntry:
+      return parseEditEntry(state, row);
     case ParseForm::kDeletion:
       pushRemainingWords(state, textWord);
       checkPermission(state, row);

@@ -28,6 +28,8 @@ size_t questionsNeeded(ParseForm form) {
       return 1;
     case ParseForm::kNewEntry:
       return 6;
+    case ParseForm::kEditEntry:
+      return 5;
     default:
       return 0;
   }

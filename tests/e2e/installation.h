@@ -45,10 +45,16 @@ inline bool endsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
-// The program's texts as its standard output and standard error carry them to a pipe.
+// The program's texts as its standard output and standard error carry them to a pipe: in GBK,
+// or in UTF-8 for a program started with --encoding=utf-8.
 class ConsoleTexts {
  public:
-  std::string gbk(std::string_view utf8) { return gbk_.convert(utf8); }
+  explicit ConsoleTexts(ConsoleEncoding encoding = ConsoleEncoding::kGbk) : encoding_(encoding) {}
+
+  // A text of the program as the pipe carries it (named for the usual case).
+  std::string gbk(std::string_view utf8) {
+    return encoding_ == ConsoleEncoding::kUtf8 ? std::string(utf8) : gbk_.convert(utf8);
+  }
 
   std::string banner() {
     const std::string rule(79, '-');
@@ -108,6 +114,7 @@ class ConsoleTexts {
     return text;
   }
 
+  ConsoleEncoding encoding_;
   GbkConverter gbk_;
 };
 

@@ -174,8 +174,12 @@ class ProgramStart : public ProgramTest {
  protected:
   void SetUp() override {}  // no installation: nothing may appear in the folder
 
+  // In the C locale, whose code set is not UTF-8: --help is in GBK as on a pipe.
   ProgramResult start(const char* program, const Names& args) {
-    return runProgram(program, args, folder_.path(), joinLines({kRootPassword, kRootPassword}));
+    ProgramOptions options;
+    options.environment = {"LC_ALL=C"};
+    return runProgram(program, args, folder_.path(), joinLines({kRootPassword, kRootPassword}),
+                      options);
   }
   std::string refusal(const char* problem, const std::string& offending, const char* usage) {
     return texts_.gbk(problem) + offending + "\n" + texts_.line(usage);
@@ -183,8 +187,11 @@ class ProgramStart : public ProgramTest {
 };
 
 TEST_F(ProgramStart, HelpAndVersionAnswerAndTouchNothing) {
-  const std::string programHelp = texts_.line(msg::kProgramUsage) + texts_.line(msg::kProgramHelp);
-  const std::string initHelp = texts_.line(msg::kInitUsage) + texts_.line(msg::kInitHelp);
+  const std::string programHelp =
+      texts_.line(msg::kProgramUsage) + texts_.line(msg::kProgramUsageMore) +
+      texts_.line(msg::kProgramHelp) + texts_.line(msg::kProgramHelpMore);
+  const std::string initHelp =
+      texts_.line(msg::kInitUsage) + texts_.line(msg::kInitHelp) + texts_.line(msg::kInitHelpMore);
   struct Case {
     const char* program;
     Names args;

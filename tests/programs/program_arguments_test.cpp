@@ -93,6 +93,66 @@ TEST(ProgramArguments, InitReadsModeRecoverAndOneFolder) {
   }
 }
 
+// The folders of -C and the code page of --encoding in one line, or the refusal.
+std::string describeStart(const ParsedArguments& parsed) {
+  if (parsed.request != StartRequest::kRun) return describe(parsed);
+  std::string text = "run in";
+  for (const std::string& folder : parsed.directories) text += " [" + folder + "]";
+  if (parsed.encoding == ConsoleEncoding::kUtf8) text += " utf-8";
+  if (!parsed.init.folder.empty()) text += " folder=" + parsed.init.folder;
+  return text;
+}
+
+TEST(ProgramArguments, DirectoriesInOrderAndTheEncoding) {
+  struct StartCase {
+    Args args;
+    std::string program;  // what vellumkeep makes of them
+    std::string init;     // and vellumkeep-init
+  };
+  const StartCase cases[] = {
+      {{"-C", "inst"}, "run in [inst]", "run in [inst]"},
+      {{"--directory=/a b"}, "run in [/a b]", "run in [/a b]"},
+      {{"--directory", "inst"}, "run in [inst]", "run in [inst]"},
+      {{"-C", "a", "--directory=b", "-C", "c"}, "run in [a] [b] [c]", "run in [a] [b] [c]"},
+      {{"-C", "-C"}, "run in [-C]", "run in [-C]"},
+      {{"-C", ""}, "run in []", "run in []"},
+      {{"--directory="}, "run in []", "run in []"},
+      {{"-C", "inst", "vault"},
+       refused(msg::kArgumentExtra, "vault"),
+       "run in [inst] folder=vault"},
+      {{"-C", "inst", "--help"}, "usage", "usage"},
+      {{"-C"},
+       refused(msg::kArgumentValueMissing, "-C"),
+       refused(msg::kArgumentValueMissing, "-C")},
+      {{"--directory"},
+       refused(msg::kArgumentValueMissing, "--directory"),
+       refused(msg::kArgumentValueMissing, "--directory")},
+      {{"-Cinst"},
+       refused(msg::kArgumentUnknown, "-Cinst"),
+       refused(msg::kArgumentUnknown, "-Cinst")},
+      {{"--directorys=a"},
+       refused(msg::kArgumentUnknown, "--directorys=a"),
+       refused(msg::kArgumentUnknown, "--directorys=a")},
+      {{"--encoding=utf-8"}, "run in utf-8", refused(msg::kArgumentUnknown, "--encoding=utf-8")},
+      {{"--encoding", "UTF-8", "-C", "x"},
+       "run in [x] utf-8",
+       refused(msg::kArgumentUnknown, "--encoding")},
+      {{"--encoding=UTF8"}, "run in utf-8", refused(msg::kArgumentUnknown, "--encoding=UTF8")},
+      {{"--encoding=gbk"},
+       refused(msg::kArgumentBadEncoding, "gbk"),
+       refused(msg::kArgumentUnknown, "--encoding=gbk")},
+      {{"--encoding"},
+       refused(msg::kArgumentValueMissing, "--encoding"),
+       refused(msg::kArgumentUnknown, "--encoding")},
+  };
+  for (const StartCase& c : cases) {
+    EXPECT_EQ(c.program, describeStart(parseProgramArguments(c.args)))
+        << ::testing::PrintToString(c.args);
+    EXPECT_EQ(c.init, describeStart(parseInitArguments(c.args)))
+        << ::testing::PrintToString(c.args);
+  }
+}
+
 class StartAnswer : public ::testing::Test {
  protected:
   int answer(const ParsedArguments& parsed) {

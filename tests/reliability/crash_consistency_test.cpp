@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "e2e/installation.h"
@@ -118,6 +119,12 @@ class ScriptWriter {
     return std::discrete_distribution<int>(weights)(random_);
   }
   std::string name(const std::string& prefix) { return prefix + std::to_string(++counter_); }
+  // A random group that holds an entry; one must.
+  size_t withEntries(const std::vector<Group>& groups) {
+    size_t index = below(groups.size());
+    while (groups[index].entries.empty()) index = (index + 1) % groups.size();
+    return index;
+  }
   // 6 to 12 bytes of the text set: signs and slashes included.
   std::string password() {
     std::string text(6 + below(7), ' ');
@@ -149,8 +156,10 @@ Script userScript(const ModelInstallation& start, size_t length) {
     std::vector<Group>& groups = me.groups;
     bool anyEntry = false;
     for (const Group& group : groups) anyEntry = anyEntry || !group.entries.empty();
-    switch (writer.pick({groups.size() < 10 ? 3.0 : 0.5, groups.empty() ? 0.0 : 4.0,
-                         groups.size() > 2 ? 1.0 : 0.0, anyEntry ? 2.0 : 0.0, 1.5})) {
+    switch (
+        writer.pick({groups.size() < 10 ? 3.0 : 0.5, groups.empty() ? 0.0 : 4.0,
+                     groups.size() > 2 ? 1.0 : 0.0, anyEntry ? 2.0 : 0.0, 1.5, anyEntry ? 1.5 : 0.0,
+                     anyEntry && groups.size() > 1 ? 1.5 : 0.0, groups.empty() ? 0.0 : 1.5})) {
       case 0: {
         const std::string group = writer.name("g");
         groups.push_back({++me.lastGroupId, 0, group, {}});
@@ -179,19 +188,44 @@ Script userScript(const ModelInstallation& start, size_t length) {
         break;
       }
       case 3: {
-        size_t index = writer.below(groups.size());
-        while (groups[index].entries.empty()) index = (index + 1) % groups.size();
-        Group& group = groups[index];
+        Group& group = groups[writer.withEntries(groups)];
         const size_t at = writer.below(group.entries.size());
         const std::string account = std::string(group.entries[at].account());
         group.entries.erase(group.entries.begin() + static_cast<std::ptrdiff_t>(at));
         writer.add("delpassword " + group.name + " " + account + "\ny\n");
         break;
       }
-      default:
+      case 4:
         // Another of the three modes; mode strong derives new keys at every change.
         me.mode = (me.mode + 1 + static_cast<int32_t>(writer.below(2))) % 3;
         writer.add(std::string("setmode ") + modeName(static_cast<EncryptionMode>(me.mode)) + "\n");
+        break;
+      case 5: {
+        Group& group = groups[writer.withEntries(groups)];
+        PasswordEntry& entry = group.entries[writer.below(group.entries.size())];
+        const std::string account(entry.account());
+        const std::string password = writer.password();
+        entry = PasswordEntry(account, password, std::string(entry.info()));
+        writer.add("editpassword " + group.name + " " + account + " " + password + "\n");
+        break;
+      }
+      case 6: {
+        const size_t from = writer.withEntries(groups);
+        const size_t to = (from + 1 + writer.below(groups.size() - 1)) % groups.size();
+        std::vector<PasswordEntry>& entries = groups[from].entries;
+        const size_t at = writer.below(entries.size());
+        const std::string account(entries[at].account());
+        groups[to].entries.push_back(std::move(entries[at]));
+        entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(at));
+        writer.add("movepassword " + groups[from].name + " " + account + " " + groups[to].name +
+                   "\n");
+        break;
+      }
+      default: {
+        Group& group = groups[writer.below(groups.size())];
+        const std::string old = std::exchange(group.name, writer.name("g"));
+        writer.add("renamedir " + old + " " + group.name + "\n");
+      }
     }
   }
   return writer.take();
@@ -414,7 +448,8 @@ TEST_F(CrashConsistency, UserChangesSurviveKills) {
 
   const std::map<std::string, size_t> kills = killRepeatedly(userScript(start, 600), 120);
   report("kills during alice01's changes", kills);
-  for (const char* kind : {"adddir", "addpassword", "deldir", "delpassword", "setmode"}) {
+  for (const char* kind : {"adddir", "addpassword", "deldir", "delpassword", "setmode",
+                           "editpassword", "movepassword", "renamedir"}) {
     EXPECT_GT(kills.count(kind), 0u) << "no kill cut off " << kind;
   }
 }

@@ -156,6 +156,12 @@ const Change kChanges[] = {
     {"eve0001", "setmode simple"},
     {"root", "adduser fred001 fredpw01 strong"},
     {"root", "deluser eve0001\nY"},
+    {"alice01", "editpassword mail web01 newpw99"},
+    {"alice01", "editpassword mail web02\n\nY\nY\nurl\nw.example\nN"},
+    {"alice01", "movepassword mail web02 bank"},
+    {"alice01", "renamedir bank money"},
+    {"eve0001", "editpassword vault k1 keypw009"},
+    {"eve0001", "renamedir vault safe"},
 };
 // clang-format on
 

@@ -48,10 +48,11 @@ TEST_F(Completion, CommandWordsOfTheOperatorsRole) {
   logInUser();
   expectCases({
       {"", Words{"dir", "seach", "password", "mode", "adddir", "addpassword", "deldir",
-                 "delpassword", "setmode", "help", "exit", "quit", "genpassword", "copypassword"}},
+                 "delpassword", "setmode", "help", "exit", "quit", "genpassword", "copypassword",
+                 "editpassword", "movepassword", "renamedir", "find", "otp"}},
       {"add", {"adddir", "addpassword"}},
       {"  de", {"deldir", "delpassword"}},
-      {"mo", {"mode"}},
+      {"mo", {"mode", "movepassword"}},
       {"user", {}},  // not a user's command
       {"x", {}},
       {"Dir", {}},
@@ -93,6 +94,26 @@ TEST_F(Completion, ArgumentsFromTheStore) {
       {"adddir ", {}},
       {"deluser ", {}},  // not a user's command
       {"nothing ", {}},
+  });
+}
+
+TEST_F(Completion, ArgumentsOfTheEverydayCommands) {
+  logInUser();
+  expectCases({
+      {"ed", {"editpassword"}},
+      {"editpassword m", {"mail", "money"}},
+      {"editpassword mail ", {"bob", "bill"}},
+      {"editpassword mail bob ", {}},  // the new password
+      {"movepassword ", {"mail", "money", "bank"}},
+      {"movepassword money ", {"bob"}},
+      {"movepassword money bob ", {"mail", "money", "bank"}},
+      {"movepassword money bob b", {"bank"}},
+      {"renamedir ", {"mail", "money", "bank"}},
+      {"renamedir bank ", {}},  // the new name
+      {"find ", {}},
+      {"otp mo", {"money"}},
+      {"otp mail b", {"bob", "bill"}},
+      {"help ren", {"renamedir"}},
   });
 }
 

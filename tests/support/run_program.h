@@ -1,6 +1,6 @@
 // Runs a built program in a folder, feeding its standard input through a pipe, and collects
 // what it writes to its standard output and standard error (both pipes) and how it ended. No
-// shell is involved: fork and execv. RunningProgram keeps the program running, so that a test
+// shell is involved: fork and execve. RunningProgram keeps the program running, so that a test
 // can answer its output or kill it at a chosen moment.
 #pragma once
 
@@ -41,6 +41,9 @@ struct ProgramOptions {
   // Namespaces (descriptors of /proc/PID/ns/...) the program joins before it starts, in
   // this order; its working folder is looked up inside them.
   std::vector<int> namespaces;
+  // "NAME=VALUE" entries that replace the inherited variables of those names (the locale, for
+  // instance); every other variable is inherited.
+  std::vector<std::string> environment;
 };
 
 namespace detail {
@@ -69,9 +72,10 @@ inline long long nowMs() {
   return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
-// In the child, between fork and execv: only async-signal-safe calls.
-[[noreturn]] inline void execChild(const char* program, char* const* argv, const char* folder,
-                                   int in, int out, int err, const ProgramOptions& options) {
+// In the child, between fork and execve: only async-signal-safe calls.
+[[noreturn]] inline void execChild(const char* program, char* const* argv, char* const* envp,
+                                   const char* folder, int in, int out, int err,
+                                   const ProgramOptions& options) {
   for (int ns : options.namespaces) {
     if (::setns(ns, 0) != 0) ::_exit(127);
   }
@@ -93,7 +97,7 @@ inline long long nowMs() {
     const rlimit limit{*options.memoryLimit, *options.memoryLimit};
     if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(127);
   }
-  ::execv(program, argv);
+  ::execve(program, argv, envp);
   ::_exit(127);
 }
 
@@ -102,12 +106,28 @@ inline void recordEnd(int status, ProgramResult& result) {
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
 }
 
-// argv for execv; the strings must outlive the call.
+// argv or envp for execve; the strings must outlive the call.
 inline std::vector<char*> argumentVector(std::vector<std::string>& words) {
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
   return argv;
+}
+
+// The inherited environment with `overrides` ("NAME=VALUE") in place of the variables they name.
+inline std::vector<std::string> environmentWith(const std::vector<std::string>& overrides) {
+  std::vector<std::string> variables;
+  for (char** variable = environ; *variable; ++variable) {
+    const std::string_view entry(*variable);
+    const std::string_view name = entry.substr(0, entry.find('=') + 1);
+    bool replaced = false;
+    for (const std::string& replacement : overrides) {
+      replaced = replaced || replacement.rfind(name, 0) == 0;
+    }
+    if (!replaced) variables.emplace_back(entry);
+  }
+  variables.insert(variables.end(), overrides.begin(), overrides.end());
+  return variables;
 }
 
 // Writes to a pipe whose reader may be gone: EPIPE instead of a SIGPIPE that would end the
@@ -139,6 +159,8 @@ class RunningProgram {
                  const ProgramOptions& options = {}, std::vector<std::string> args = {}) {
     args.insert(args.begin(), program);
     std::vector<char*> argv = detail::argumentVector(args);
+    std::vector<std::string> variables = detail::environmentWith(options.environment);
+    std::vector<char*> envp = detail::argumentVector(variables);
     int inPipe[2];
     int outPipe[2];
     int errPipe[2];
@@ -154,8 +176,8 @@ class RunningProgram {
     ::fcntl(in_.get(), F_SETFL, O_NONBLOCK);  // the test never blocks on a full pipe
     pid_ = ::fork();
     if (pid_ == 0) {
-      detail::execChild(program.c_str(), argv.data(), folder.c_str(), inRead.get(), outWrite.get(),
-                        errWrite.get(), options);
+      detail::execChild(program.c_str(), argv.data(), envp.data(), folder.c_str(), inRead.get(),
+                        outWrite.get(), errWrite.get(), options);
     }
   }
   ~RunningProgram() {
