@@ -149,7 +149,8 @@ class Checker {
   void checkFiles() {
     const AccountRegistry& registry = run_.program.state().registry;
     // Only the files of listed users may be new: no temporary, no half-written save.
-    for (const auto& [path, contents] : run_.fs.files()) {
+    for (const auto& entry : run_.fs.files()) {
+      const std::string& path = entry.first;
       if (run_.files.count(path) != 0) continue;
       const auto& listed = registry.names;
       const bool userFile = std::any_of(listed.begin(), listed.end(), [&](const std::string& n) {
