@@ -32,6 +32,7 @@ constexpr CompletedWords kNewUsersMode{CompletedWord::kNone, CompletedWord::kNon
 constexpr CompletedWords kUserName{CompletedWord::kUser};
 constexpr CompletedWords kAdministratorName{CompletedWord::kAdministrator};
 constexpr CompletedWords kModeName{CompletedWord::kMode};
+constexpr CompletedWords kStrongModeName{CompletedWord::kStrongMode};
 constexpr CompletedWords kCommandWord{CompletedWord::kCommand};
 
 // What the commands ask when no word follows the command word.
@@ -40,6 +41,15 @@ constexpr Dialogue kNewUserQuestions{{msg::kAskUserName, msg::kAskPassword, msg:
 constexpr Dialogue kNewGroupQuestions{{msg::kAskGroup}};
 constexpr Dialogue kNewEntryQuestions{{msg::kAskTargetGroup, msg::kAskUserName, msg::kAskPassword,
                                        msg::kAskMoreInfo, msg::kAskInfoType, msg::kAskInfoContent}};
+constexpr Dialogue kPasswordChangeQuestions{
+    {msg::kAskCurrentPassword, msg::kAskNewPassword, msg::kAskNewPasswordAgain},
+    nullptr,
+    nullptr,
+    msg::kHelpAlwaysAskedLabel};
+constexpr Dialogue kModeChangeQuestions{{msg::kAskNewPassword, msg::kAskNewPasswordAgain},
+                                        nullptr,
+                                        nullptr,
+                                        msg::kHelpAskedForStrongLabel};
 constexpr Dialogue kEditEntryQuestions{{msg::kAskNewEntryPassword, msg::kAskReplaceInfo,
                                         msg::kAskMoreInfo, msg::kAskInfoType,
                                         msg::kAskInfoContent}};
@@ -62,17 +72,8 @@ constexpr CommandRow kRows[] = {
      ResultView::kUsers, msg::kHelpUser},
     {"mode", 4, kEveryRole, ParseForm::kPlainWords, queryModes, kModesLayout, ResultView::kModes,
      msg::kHelpMode},
-    {"addadmin",
-     5,
-     kAdminManagers,
-     ParseForm::kNewAccount,
-     addAdmin,
-     kAddAdminLayout,
-     ResultView::kSuccess,
-     msg::kHelpAddadmin,
-     {},
-     kNewAccountQuestions,
-     kAnyLine},
+    {"addadmin", 5, kAdminManagers, ParseForm::kNewAccount, addAdmin, kAddAdminLayout,
+     ResultView::kSuccess, msg::kHelpAddadmin, kNewUsersMode, kNewAccountQuestions, kAnyLine},
     {"adduser", 6, kUserManagers, ParseForm::kNewAccountMode, addUser, kAddUserLayout,
      ResultView::kSuccess, msg::kHelpAdduser, kNewUsersMode, kNewUserQuestions, kAnyLine},
     {"adddir",
@@ -99,8 +100,8 @@ constexpr CommandRow kRows[] = {
     {"delpassword", 12, kDataKeepers, ParseForm::kDeletion, deletePasswordEntry, kDeleteEntryLayout,
      ResultView::kSuccess, msg::kHelpDelpassword, kGroupThenAccount,
      confirms(msg::kConfirmDeleteEntry)},
-    {"setmode", 13, User, ParseForm::kTextWords, setMode, kOwnAccountLayout, ResultView::kSuccess,
-     msg::kHelpSetmode, kModeName},
+    {"setmode", 13, User, ParseForm::kModeChange, setMode, kOwnAccountLayout, ResultView::kSuccess,
+     msg::kHelpSetmode, kModeName, kModeChangeQuestions},
     {"setpassword",
      14,
      kUserManagers,
@@ -135,6 +136,10 @@ constexpr CommandRow kRows[] = {
      ResultView::kFoundEntries, msg::kHelpFind},
     {"otp", 24, kDataKeepers, ParseForm::kTextWords, showOneTimeCode, kOneTimeCodeLayout,
      ResultView::kOneTimeCode, msg::kHelpOtp, kGroupThenAccount},
+    // Every account changes its own password without typing it on a line.
+    {"changepassword", 25, kEveryRole, ParseForm::kPasswordChange, changePassword,
+     kOwnAccountLayout, ResultView::kSuccess, msg::kHelpChangepassword, kStrongModeName,
+     kPasswordChangeQuestions},
 };
 
 static_assert(std::size(kRows) == kCommandCount, "kCommandCount counts the rows");

@@ -34,6 +34,9 @@ enum class ParseForm {
   kNewPassword,     // exactly one word, the password rule applied
   kEditEntry,       // group and account, then a new password on the line or asked for, and
                     // on request new type/content pairs
+  kPasswordChange,  // text words (a mode), then the current password and a new one twice,
+                    // each asked and hidden
+  kModeChange,      // text words; a move into mode strong asks a new password twice, hidden
   kEnd,             // further words ignored, and no right needed: even an Operator whose
                     // account is gone can end the session
 };
@@ -66,6 +69,7 @@ enum class CompletedWord {
   kGroupAccount,   // the accounts of the group named by the first argument
   kAnyAccount,     // the accounts of every group
   kMode,           // the encryption modes
+  kStrongMode,     // mode strong's name
   kNewUserMode,    // the modes a new user may start in
   kUser,           // accounts of role User
   kAdministrator,  // accounts of role Administrator
@@ -88,6 +92,8 @@ struct Dialogue {
   // kDeletion: a line shown before the confirmation, or null, and the yes/no question.
   const char* warning = nullptr;
   const char* confirmation = nullptr;
+  // What help says of when the questions are asked; null for "when no word is typed".
+  const char* askedWhen = nullptr;
 };
 
 // A deletion's confirmation, with or without a warning before it.
@@ -139,7 +145,7 @@ class CommandRows {
   size_t count_;
 };
 
-inline constexpr size_t kCommandCount = 25;
+inline constexpr size_t kCommandCount = 26;
 
 // Every command; row i has code i.
 CommandRows commandRows();

@@ -44,7 +44,9 @@ std::string_view withoutTrailingBlanks(std::string_view text) {
 void printQuestions(ConsoleWriter& out, const CommandRow& row) {
   std::vector<const char*> questions = questionsOf(row);
   if (questions.empty()) return;
-  out.text(row.dialogue.confirmation ? msg::kHelpConfirmLabel : msg::kHelpAskedLabel).endLine();
+  const Dialogue& dialogue = row.dialogue;
+  const char* label = dialogue.confirmation ? msg::kHelpConfirmLabel : msg::kHelpAskedLabel;
+  out.text(dialogue.askedWhen ? dialogue.askedWhen : label).endLine();
   for (const char* question : questions) {
     out.data(std::string(kIndent, ' ')).text(withoutTrailingBlanks(question)).endLine();
   }

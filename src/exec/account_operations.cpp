@@ -8,6 +8,7 @@
 #include "exec/operation_steps.h"
 #include "model/messages.h"
 #include "model/name_rules.h"
+#include "platform/secret_memory.h"
 
 namespace vellumkeep {
 
@@ -36,25 +37,42 @@ void createAccount(ProgramState& state, const std::string& name, const std::stri
   }
 }
 
-// Sets a field of the Operator's account and saves both its files. A save that fails leaves
-// the old files in force, so the field gets its old value back and memory keeps matching them.
-template <typename T>
-void changeOwnAccount(ProgramState& state, T UserAccount::*field, T value) {
-  T old = std::exchange(state.operatorAccount().*field, std::move(value));
+// Gives the Operator's account `mode` and `password` and saves both its files with new keys. A
+// save that fails leaves the old files in force, so the old values come back and memory keeps
+// matching them.
+void changeOwnAccount(ProgramState& state, int32_t mode, std::string password) {
+  UserAccount& op = state.operatorAccount();
+  const int32_t oldMode = std::exchange(op.mode, mode);
+  std::string oldPassword = std::exchange(op.password, std::move(password));
   try {
     state.store.saveBothFiles(state.operatorAccount());
   } catch (const std::runtime_error&) {
-    state.operatorAccount().*field = std::move(old);
+    UserAccount& restored = state.operatorAccount();
+    restored.mode = oldMode;
+    restored.password = std::move(oldPassword);
     throw;
   }
 }
 
-// The argument of setmode and setpassword.
-std::string takeOwnAccountArgument(ProgramState& state, LayoutCode layout) {
+// The arguments of setmode and setpassword: one word, or for a move into mode strong the mode
+// and the new password twice.
+Arguments takeOwnAccountArguments(ProgramState& state, LayoutCode layout) {
   Arguments args = takeArguments(state);
-  if (args.count != 2) throw std::runtime_error(msg::kBadArguments);
+  if (args.count != 2 && args.count != 4) throw std::runtime_error(msg::kBadArguments);
   pushResultMarker(state, layout);
-  return args.values[0];
+  return args;
+}
+
+// Checks the name and password of a new account and returns its mode, the one `modeName` names
+// (simple when it is null). The password is checked by the rules of that mode, or of simple
+// before a name that no new account may start in is refused.
+int32_t checkNewAccount(const std::string& name, const std::string& password,
+                        const std::string* modeName) {
+  checkUserName(name);
+  const ModeRow* mode = modeName ? findNewAccountMode(*modeName) : nullptr;
+  checkPassword(password, mode ? mode->code : Simple);
+  if (modeName && !mode) throw std::runtime_error(msg::kUnknownAddMode);
+  return mode ? mode->code : Simple;
 }
 
 // The name after deladmin or deluser once it is one that may be removed: neither root nor
@@ -77,26 +95,24 @@ void removeAccount(ProgramState& state, const std::string& name) {
 
 }  // namespace
 
+// addadmin NAME PASSWORD [MODE]: mode simple unless mode strong is named.
 void addAdmin(ProgramState& state, LayoutCode layout) {
   Arguments args = takeArguments(state);
-  if (args.count != 3) throw std::runtime_error(msg::kMissingArgument);
+  if (args.count != 3 && args.count != 4) throw std::runtime_error(msg::kMissingArgument);
   pushResultMarker(state, layout);
-  checkUserName(args.values[0]);
-  checkPassword(args.values[1]);
+  const std::string* modeName = args.count == 4 ? &args.values[2].str() : nullptr;
+  const int32_t mode = checkNewAccount(args.values[0], args.values[1], modeName);
   refuseTakenName(state, args.values[0]);
-  createAccount(state, args.values[0], args.values[1], Simple, Administrator);
+  createAccount(state, args.values[0], args.values[1], mode, Administrator);
 }
 
 void addUser(ProgramState& state, LayoutCode layout) {
   Arguments args = takeArguments(state);
   pushResultMarker(state, layout);
   if (args.count != 4) throw std::runtime_error(msg::kBadArguments);
-  checkUserName(args.values[0]);
-  checkPassword(args.values[1]);
-  const ModeRow* mode = findNewAccountMode(args.values[2]);
-  if (!mode) throw std::runtime_error(msg::kUnknownAddMode);
+  const int32_t mode = checkNewAccount(args.values[0], args.values[1], &args.values[2].str());
   refuseTakenName(state, args.values[0]);
-  createAccount(state, args.values[0], args.values[1], mode->code, User);
+  createAccount(state, args.values[0], args.values[1], mode, User);
 }
 
 void deleteAdmin(ProgramState& state, LayoutCode layout) {
@@ -116,15 +132,53 @@ void deleteUser(ProgramState& state, LayoutCode layout) {
   removeAccount(state, name);
 }
 
+// setmode MODE; into mode strong from another mode with a new password, asked twice.
 void setMode(ProgramState& state, LayoutCode layout) {
-  const std::string modeName = takeOwnAccountArgument(state, layout);
-  const ModeRow* mode = findMode(modeName);
+  const Arguments args = takeOwnAccountArguments(state, layout);
+  const ModeRow* mode = findMode(args.values[0]);
   if (!mode) throw std::runtime_error(msg::kUnknownMode);
-  changeOwnAccount(state, &UserAccount::mode, static_cast<int32_t>(mode->code));
+  const UserAccount& op = state.operatorAccount();
+  const bool intoStrong = mode->code == Strong && op.mode != Strong;
+  if (args.count != (intoStrong ? 4u : 2u)) throw std::runtime_error(msg::kBadArguments);
+  if (intoStrong) return replaceOwnPassword(state, args.values[1], args.values[2], Strong);
+  // A password longer than the other modes allow cannot be kept in their password file.
+  checkPassword(op.password, mode->code);
+  changeOwnAccount(state, mode->code, op.password);
 }
 
 void setPassword(ProgramState& state, LayoutCode layout) {
-  changeOwnAccount(state, &UserAccount::password, takeOwnAccountArgument(state, layout));
+  const Arguments args = takeOwnAccountArguments(state, layout);
+  if (args.count != 2) throw std::runtime_error(msg::kBadArguments);
+  changeOwnAccount(state, state.operatorAccount().mode, args.values[0]);
+}
+
+// changepassword [strong]: the current password, then the new one twice.
+void changePassword(ProgramState& state, LayoutCode layout) {
+  const Arguments args = takeArguments(state);
+  pushResultMarker(state, layout);
+  if (args.count != 4 && args.count != 5) throw std::runtime_error(msg::kBadArguments);
+  const UserAccount& op = state.operatorAccount();
+  int32_t mode = op.mode;
+  if (args.count == 5) {
+    const ModeRow* named = findMode(args.values[0]);
+    if (!named || named->code != Strong) throw std::runtime_error(msg::kUnknownMode);
+    mode = Strong;
+  }
+  const size_t current = args.count - 4;
+  if (!samePassword(args.values[current], op.password)) {
+    throw std::runtime_error(msg::kLoginFailed);
+  }
+  replaceOwnPassword(state, args.values[current + 1], args.values[current + 2], mode);
+}
+
+void replaceOwnPassword(ProgramState& state, std::string_view fresh, std::string_view again,
+                        int32_t mode) {
+  const UserAccount& op = state.operatorAccount();
+  if (!samePassword(fresh, again)) throw std::runtime_error(msg::kNewPasswordsDiffer);
+  // Also when the mode changes: the current password may have been kept reversibly.
+  if (samePassword(fresh, op.password)) throw std::runtime_error(msg::kSamePassword);
+  checkPassword(fresh, mode);
+  changeOwnAccount(state, mode, std::string(fresh));
 }
 
 }  // namespace vellumkeep

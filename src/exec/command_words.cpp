@@ -27,6 +27,10 @@ void CommandStream::load(std::string_view line) {
   next_ = 0;
 }
 
+std::string_view CommandStream::upcoming() const {
+  return next_ < words_.size() ? std::string_view(words_[next_]) : std::string_view();
+}
+
 bool CommandStream::readWord(SecretString& word) {
   if (next_ >= words_.size()) {
     word.clear();

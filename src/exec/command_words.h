@@ -24,6 +24,8 @@ class CommandStream {
   void clear() { load({}); }
   // Replaces `word` with the next word; false, with `word` empty, when none is left.
   bool readWord(SecretString& word);
+  // The word that readWord gives next, without taking it; empty when none is left.
+  std::string_view upcoming() const;
 
  private:
   std::vector<SecretString> words_;

@@ -45,6 +45,9 @@ inline constexpr char kCannotDeleteRoot[] = "禁止删除系统管理员!";
 inline constexpr char kCannotDeleteSystem[] = "禁止删除超级管理员!";
 inline constexpr char kNoSuchUser[] = "指定的用户不存在!";
 inline constexpr char kNotAdministrator[] = "指定的用户不是管理员!";
+// A new login password: the two answers differ, or the new one is the current one.
+inline constexpr char kNewPasswordsDiffer[] = "两次输入的新密码不一致!";
+inline constexpr char kSamePassword[] = "新密码不能与当前密码相同!";
 
 // Storage.
 inline constexpr char kCorruptUserData[] = "该用户数据已损坏!";
@@ -58,12 +61,17 @@ inline constexpr char kLoginName[] = "请输入用户名:";
 inline constexpr char kLoginPassword[] = "请输入密码:";
 inline constexpr char kLoginFailed[] = "用户名/密码错误！";
 inline constexpr char kWelcome[] = "欢迎使用Vellumkeep";
+// A password that another account chose is changed before the first prompt.
+inline constexpr char kPasswordChosenByOther[] = "你的密码由其他账户设置，请先设置新密码。";
 
 // The idle lock.
 inline constexpr char kSessionLocked[] = "会话因长时间无操作已锁定，请输入密码解锁。";
 
 // Questions of the command language.
 inline constexpr char kAskUserName[] = "请输入用户名: ";
+inline constexpr char kAskCurrentPassword[] = "请输入当前密码: ";
+inline constexpr char kAskNewPassword[] = "请输入新密码: ";
+inline constexpr char kAskNewPasswordAgain[] = "请再次输入新密码: ";
 inline constexpr char kAskPassword[] = "请输入密码: ";
 inline constexpr char kAskMode[] = "请输入加密模式: ";
 inline constexpr char kAskGroup[] = "请输入组名: ";
@@ -93,6 +101,8 @@ inline constexpr char kHelpFooter[] = "输入 help 命令名 可查看该命令�
 inline constexpr char kHelpUsageLabel[] = "用法: ";
 inline constexpr char kHelpAskedLabel[] = "未输入参数时依次询问:";
 inline constexpr char kHelpConfirmLabel[] = "执行前确认:";
+inline constexpr char kHelpAlwaysAskedLabel[] = "依次询问:";
+inline constexpr char kHelpAskedForStrongLabel[] = "改为 strong 时依次询问:";
 inline constexpr char kHelpRolesLabel[] = "可用角色: ";
 inline constexpr char kHelpExampleLabel[] = "示例: ";
 inline constexpr char kHelpRoleSeparator[] = "、";
@@ -120,12 +130,16 @@ inline constexpr CommandHelp kHelpMode = {
     "simple（数据文件为简单编码）和 strong（数据文件用由密码派生的密钥加密，推荐）。",
     "mode"};
 inline constexpr CommandHelp kHelpAddadmin = {
-    "[用户名 密码]", "新建一个管理员", "新建一个管理员账户。用户名和密码均为 6 到 12 个字符。",
-    "addadmin admin01 adminpw1"};
+    "[用户名 密码 [simple|strong]]", "新建一个管理员",
+    "新建一个管理员账户，默认 simple 模式，写 strong 则为 strong 模式（推荐）。用户名和\n"
+    "密码均为 6 到 12 个字符，strong 模式的密码可到 64 个字符；strong 模式的账户第一次\n"
+    "登录时须设置自己的新密码。",
+    "addadmin admin01 adminpw1 strong"};
 inline constexpr CommandHelp kHelpAdduser = {
     "[用户名 密码 simple|strong]", "新建一个用户",
-    "新建一个用户账户。用户名和密码均为 6 到 12 个字符；加密模式写 simple 或 strong\n"
-    "（推荐），之后可由该用户用 setmode 更改。",
+    "新建一个用户账户。用户名和密码均为 6 到 12 个字符，strong 模式的密码可到 64 个字符；\n"
+    "加密模式写 simple 或 strong（推荐），之后可由该用户用 setmode 更改。strong 模式的\n"
+    "账户第一次登录时须设置自己的新密码。",
     "adduser alice01 alicepw1 strong"};
 inline constexpr CommandHelp kHelpAdddir = {
     "[分组]", "新建一个分组", "新建一个分组。询问分组名时，回答不能为空。", "adddir mail"};
@@ -150,12 +164,21 @@ inline constexpr CommandHelp kHelpDelpassword = {"分组 账号", "删除一条�
                                                  "delpassword mail alice@example.org"};
 inline constexpr CommandHelp kHelpSetmode = {
     "unencrypted|simple|strong", "更改数据文件的保存方式",
-    "以指定的模式重写你的数据文件和密码文件：unencrypted 为明文，simple 为简单编码，\n"
-    "strong 用由你的密码派生的新密钥加密（推荐）。",
+    "以指定的模式重写你的数据文件和密码文件：unencrypted 为明文（密码文件也不加密），\n"
+    "simple 为简单编码，strong 用由你的密码派生的新密钥加密（推荐）。从另外两种模式改为\n"
+    "strong 时须设置新密码：旧密码以可还原的方式保存过，不能再用。",
     "setmode strong"};
-inline constexpr CommandHelp kHelpSetpassword = {"新密码", "修改自己的登录密码",
-                                                 "把你的登录密码改为新密码（6 到 12 个字符）。",
-                                                 "setpassword newpass1"};
+inline constexpr CommandHelp kHelpSetpassword = {
+    "新密码", "修改自己的登录密码",
+    "把你的登录密码改为新密码（6 到 12 个字符，strong 模式可到 64 个）。密码写在命令行上；\n"
+    "用 changepassword 则不会。",
+    "setpassword newpass1"};
+inline constexpr CommandHelp kHelpChangepassword = {
+    "[strong]", "修改自己的登录密码（不显示）",
+    "先询问当前密码，再询问两次新密码，输入均不显示，也不进入命令历史。新密码为 6 到\n"
+    "12 个字符，strong 模式可到 64 个，且不能与当前密码相同。带上 strong 时同时把你的\n"
+    "账户改为 strong 模式。",
+    "changepassword strong"};
 inline constexpr CommandHelp kHelpHelp = {
     "[命令]", "列出可用的命令，或显示命令的说明",
     "不带参数时列出你可以使用的命令；带上命令名时显示该命令的用法、询问、\n"
@@ -242,7 +265,7 @@ inline constexpr char kInitUsage[] =
 inline constexpr char kInitHelp[] =
     "在当前文件夹中创建新的安装：Config.ini、数据文件夹 DATA_FOLDER（默认 data/，\n"
     "权限 0700）和 root 的文件；root 的密码询问两次。Config.ini 已存在时不做任何更改。\n"
-    "  --mode MODE    root 的数据文件的加密模式：simple 或 strong\n"
+    "  --mode MODE    root 的数据文件的加密模式：strong（默认）或 simple\n"
     "  --recover      恢复 DATA_FOLDER 中已有的安装\n"
     "  -h, --help     显示本说明并退出\n"
     "  -V, --version  显示版本并退出";

@@ -48,8 +48,9 @@ int initialize(Console& console, FileSystem& fs, const InitOptions& options) {
       normalizeDataFolder(options.folder.empty() ? kDefaultDataFolder : options.folder);
   try {
     if (options.recover) return recover(console, fs, folder);
+    // Without --mode, root starts in mode strong.
     const ModeRow* mode = findNewAccountMode(options.mode);
-    return install(console, fs, folder, mode ? mode->code : Simple);
+    return install(console, fs, folder, mode ? mode->code : Strong);
   } catch (const InputExhausted&) {
     console.err.text(msg::kInitInputEnded).endLine();
   } catch (const InputCancelled& cancelled) {

@@ -58,21 +58,55 @@ SecretString askWord(ProgramState& state, const char* question, bool secret = fa
   return answer;
 }
 
+// The mode whose password rules apply to the password just read: the mode named after it on
+// the line (mode strong allows longer passwords), else simple.
+int32_t modeNamedNext(const ProgramState& state) {
+  const ModeRow* mode = findNewAccountMode(state.commandStream.upcoming());
+  return mode ? mode->code : Simple;
+}
+
 CommandCode parseNewAccount(ProgramState& state, const CommandRow& row) {
-  int typed = pushRemainingWords(state, [](int index, std::string_view word) {
+  int typed = pushRemainingWords(state, [&state](int index, std::string_view word) {
     if (index == 0) checkUserName(word);
-    if (index == 1) checkPassword(word);
+    if (index == 1) checkPassword(word, modeNamedNext(state));
   });
   checkPermission(state, row);
   if (typed > 0) return row.code;
   const auto& asked = row.dialogue.questions;
+  const bool asksMode = row.form == ParseForm::kNewAccountMode;
   SecretString name = ask(state, asked[0]);
   checkUserName(name);
   push(state, std::move(name));
   SecretString password = ask(state, asked[1], true);
-  checkPassword(password);
+  // The mode is asked afterwards: the operation applies its rules then.
+  checkPassword(password, asksMode ? Strong : Simple);
   push(state, std::move(password));
-  if (row.form == ParseForm::kNewAccountMode) push(state, ask(state, asked[2]));
+  if (asksMode) push(state, ask(state, asked[2]));
+  return row.code;
+}
+
+// The Operator's mode, whose password rules setpassword applies; simple when there is none.
+int32_t operatorMode(const ProgramState& state) {
+  const UserAccount* op = state.registry.findAccount(state.operatorName);
+  return op ? op->mode : Simple;
+}
+
+// Asks every question of the row, hidden, and pushes the answers.
+void askHiddenQuestions(ProgramState& state, const CommandRow& row) {
+  for (const char* question : row.dialogue.questions) {
+    if (question) push(state, ask(state, question, true));
+  }
+}
+
+// setmode: a move into mode strong asks a new password, since the old one was kept reversibly.
+CommandCode parseModeChange(ProgramState& state, const CommandRow& row) {
+  const int typed =
+      pushRemainingWords(state, [](int, std::string_view word) { requireText(word); });
+  checkPermission(state, row);
+  const ModeRow* named = typed == 1 ? findMode(state.argumentStack.back().text.str()) : nullptr;
+  if (named && named->code == Strong && operatorMode(state) != Strong) {
+    askHiddenQuestions(state, row);
+  }
   return row.code;
 }
 
@@ -198,10 +232,17 @@ CommandCode parseForm(ProgramState& state, const CommandRow& row) {
     case ParseForm::kTextWords:
       pushRemainingWords(state, textWord);
       break;
+    case ParseForm::kPasswordChange:
+      pushRemainingWords(state, textWord);
+      checkPermission(state, row);
+      askHiddenQuestions(state, row);
+      return row.code;
+    case ParseForm::kModeChange:
+      return parseModeChange(state, row);
     case ParseForm::kNewPassword: {
       SecretString password;
       readWord(state, password);
-      checkPassword(password);
+      checkPassword(password, operatorMode(state));
       push(state, std::move(password));
       break;
     }

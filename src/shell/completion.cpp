@@ -43,6 +43,9 @@ std::vector<std::string> wordsOf(const ProgramState& state, const UserAccount& o
         for (const PasswordEntry& entry : group.entries) words.emplace_back(entry.account());
       }
       break;
+    case CompletedWord::kStrongMode:
+      words.push_back(modeName(Strong));
+      break;
     case CompletedWord::kMode:
     case CompletedWord::kNewUserMode:
       for (const ModeRow& mode : kModes) {

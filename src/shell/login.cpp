@@ -4,6 +4,7 @@
 #include <string>
 
 #include "display/display.h"
+#include "exec/account_operations.h"
 #include "model/messages.h"
 #include "platform/secret_memory.h"
 
@@ -25,6 +26,25 @@ bool underLoginHandler(ProgramState& state, Step step) {
     state.console.err.text(error.what()).endLine();
   }
   return false;
+}
+
+// Replaces a password that another account chose before the session starts, asking until a
+// new one is set; the input's end ends the program with nothing changed.
+void replaceChosenPassword(ProgramState& state) {
+  ConsoleWriter& out = state.console.out;
+  out.text(msg::kPasswordChosenByOther).endLine();
+  for (;;) {
+    out.text(msg::kAskNewPassword).flush();
+    const SecretString fresh = state.console.readSecretLine();
+    out.text(msg::kAskNewPasswordAgain).flush();
+    const SecretString again = state.console.readSecretLine();
+    try {
+      replaceOwnPassword(state, fresh, again, state.operatorAccount().mode);
+      return;
+    } catch (const std::runtime_error& error) {
+      state.console.err.text(error.what()).endLine();
+    }
+  }
 }
 
 // Names each account that the Operator's login could not load.
@@ -67,6 +87,7 @@ void login(ProgramState& state) {
     setUpOperator(state);
     return true;
   });
+  if (state.store.passwordChangeDue()) replaceChosenPassword(state);
   if (state.console.outputIsTerminal()) state.console.out.data(kClearScreen).flush();
   // After the clearing, so that the report stays on the screen.
   reportDamagedAccounts(state);

@@ -1,12 +1,14 @@
 // Login: the banner, then name and password until a listed user gives the right password;
-// that user becomes the Operator, and an administrator also loads every other user.
+// that user becomes the Operator, and an administrator also loads every other user. A
+// password that another account chose is replaced before the session starts.
 #pragma once
 
 #include "exec/program_state.h"
 
 namespace vellumkeep {
 
-// Returns once an Operator is logged in. Throws InputExhausted when the input ends first.
+// Returns once an Operator is logged in (and has replaced a password that another account
+// chose). Throws InputExhausted when the input ends first.
 void login(ProgramState& state);
 
 // One attempt; true when it logged the Operator in.

@@ -28,11 +28,12 @@ void requireUsableName(std::string_view name) {
 }
 
 // Whether the role an account read from its files claims is one it may hold. A strong header
-// is read without the key, so nothing vouches for its role: there only the roles of the
-// accounts that mode strong holds are believed, a user's and root's own.
+// is read without the key, so nothing vouches for its role: there the system administrator's
+// role is believed of root alone.
 bool claimsAllowedRole(const UserAccount& account, bool fromStrongHeader) {
   if (!fromStrongHeader) return isAccountRole(account.role);
-  return account.role == User || (account.role == SystemAdministrator && account.name == kRootName);
+  return account.role == User || account.role == Administrator ||
+         (account.role == SystemAdministrator && account.name == kRootName);
 }
 
 }  // namespace
@@ -93,6 +94,7 @@ bool AccountStore::checkCredentials(AccountRegistry& registry, std::string_view 
   const UserAccount* account = registry.findAccount(name);
   if (!account || !samePassword(typed, account->password)) return false;
   operatorKeys_ = std::move(keys);
+  passwordChangeDue_ = record.strong && record.strong->chosenByOther;
   return true;
 }
 
@@ -141,6 +143,7 @@ void AccountStore::saveBothFiles(const UserAccount& op) {
   AccountKeys keys = files_.makeKeys(op);
   files_.saveAccountAndPassword(op, keys);
   operatorKeys_ = std::move(keys);
+  passwordChangeDue_ = false;  // the password file no longer says that another chose it
 }
 
 bool AccountStore::hasFiles(std::string_view name) {
@@ -153,7 +156,8 @@ void AccountStore::addAccountFiles(AccountRegistry& registry, std::string_view n
   const UserAccount& account = scratchAccount_;
   const AccountKeys keys = files_.makeKeys(account);
   try {
-    files_.writeNewAccount(account, keys);
+    // The Operator chose the new account's password.
+    files_.writeNewAccount(account, keys, true);
     writeUserList(registry.names);  // the account counts from here
   } catch (const std::runtime_error&) {
     files_.discardNewAccount(name);  // what stays, the next start removes

@@ -43,6 +43,10 @@ class AccountStore {
   std::function<SecretBytes(std::string_view, const Salt&, const KdfParameters&)>
       refusalDerivation = deriveKey;
 
+  // True when the Operator's password file says that another account chose its password,
+  // which is then to be changed before the session starts.
+  bool passwordChangeDue() const { return passwordChangeDue_; }
+
   // Loads the account of every other listed user: a user in mode strong as its identity only,
   // without its password or credentials. A user that cannot be loaded (see readOtherAccount)
   // is recorded in the registry as damaged instead, and the others are loaded all the same.
@@ -101,6 +105,7 @@ class AccountStore {
   std::string configPath_;  // Config.ini: the data folder and the user list
   UserFiles files_;
   std::optional<AccountKeys> operatorKeys_;
+  bool passwordChangeDue_ = false;
   UserAccount scratchAccount_;  // transfer record between the files and the registry
 };
 

@@ -143,7 +143,7 @@ void createInstallation(FileSystem& fs, const std::string& configPath,
                         const std::string& dataFolder, const std::string& rootPassword,
                         int32_t mode) {
   checkNewInstallation(fs, configPath, dataFolder);
-  checkPassword(rootPassword);
+  checkPassword(rootPassword, mode);
   makeDataFolder(fs, dataFolder);
   UserFiles files(fs);
   files.dataPath = dataFolder;

@@ -24,11 +24,12 @@ std::string UserFiles::passwordFile(std::string_view name) const {
   return dataPath + std::string(name) + std::string(kPasswordExtension);
 }
 
-std::string UserFiles::passwordFileContents(const UserAccount& account, const AccountKeys& keys) {
+std::string UserFiles::passwordFileContents(const UserAccount& account, const AccountKeys& keys,
+                                            bool chosenByOther) {
   if (const CodeTable* table = keys.table()) {
     return addFiller(writePasswordHeader(*table, account.mode, account.password), random_);
   }
-  return writeStrongPasswordFile(passwordFileOf(*keys.strong()));
+  return writeStrongPasswordFile(passwordFileOf(*keys.strong(), chosenByOther));
 }
 
 void UserFiles::storePasswordFile(const UserAccount& account, const AccountKeys& keys) {
@@ -183,14 +184,16 @@ bool UserFiles::belongsToDataFile(std::string_view name, const std::string& pass
   }
 }
 
-void UserFiles::writeNewAccount(const UserAccount& account, const AccountKeys& keys) {
+void UserFiles::writeNewAccount(const UserAccount& account, const AccountKeys& keys,
+                                bool chosenByOther) {
   const std::string& name = account.name;
   ScopedFileRemover dataOnFailure(fs_, atomicTemporaryOf(dataFile(name)));
   ScopedFileRemover passwordOnFailure(fs_, atomicTemporaryOf(passwordFile(name)));
   FileWriter data(fs_, dataOnFailure.path());
   writeData(account, keys, data);
   data.finish();
-  writeFileDurably(fs_, passwordOnFailure.path(), passwordFileContents(account, keys));
+  writeFileDurably(fs_, passwordOnFailure.path(),
+                   passwordFileContents(account, keys, chosenByOther));
   // The temporaries must be on disk before Config.ini names the account.
   if (!fs_.syncFolder(folderOf(dataFile(name)))) throw std::runtime_error(msg::kWriteFailed);
   dataOnFailure.keep();

@@ -89,7 +89,10 @@ class UserFiles {
   // into place (a crash in between is finished at the next start), discardNewAccount removes
   // them and whatever of them was already in place, the new data file last, as the mark of an
   // addition that the next start undoes (it stops at a file that cannot be removed).
-  void writeNewAccount(const UserAccount& account, const AccountKeys& keys);
+  // In mode strong a password that another account chose is marked so in the password file,
+  // and is to be changed at the account's next login.
+  void writeNewAccount(const UserAccount& account, const AccountKeys& keys,
+                       bool chosenByOther = false);
   void commitNewAccount(std::string_view name);
   void discardNewAccount(std::string_view name);
 
@@ -110,7 +113,8 @@ class UserFiles {
 
  private:
   // The password file of `account` in its mode.
-  std::string passwordFileContents(const UserAccount& account, const AccountKeys& keys);
+  std::string passwordFileContents(const UserAccount& account, const AccountKeys& keys,
+                                   bool chosenByOther = false);
   // The first `count` lines of the text of the data file of `name`, read in `mode` with
   // `keys`; fewer when the text ends before. Throws the corruption error.
   std::vector<std::string> firstLines(int32_t mode, std::string_view name, const AccountKeys& keys,

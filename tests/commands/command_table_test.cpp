@@ -30,6 +30,10 @@ size_t questionsNeeded(ParseForm form) {
       return 6;
     case ParseForm::kEditEntry:
       return 5;
+    case ParseForm::kPasswordChange:
+      return 3;
+    case ParseForm::kModeChange:
+      return 2;
     default:
       return 0;
   }

@@ -136,9 +136,10 @@ class Installation {
         view_(view.empty() ? folder_ : std::move(view)),
         namespaces_(std::move(namespaces)) {}
 
-  // Runs vellumkeep-init with root's password kRootPassword.
+  // Runs vellumkeep-init with root's password kRootPassword, root in mode simple (a login of
+  // root in mode strong costs a derivation at the program's cost).
   ProgramResult create(const std::string& dataFolder = "") const {
-    std::vector<std::string> args;
+    std::vector<std::string> args = {"--mode", "simple"};
     if (!dataFolder.empty()) args.push_back(dataFolder);
     return runProgram(VELLUMKEEP_INIT_PROGRAM, args, folder_,
                       joinLines({kRootPassword, kRootPassword}), options());
@@ -200,6 +201,14 @@ class Installation {
                       const std::vector<std::string>& lines,
                       const ProgramOptions& extra = {}) const {
     return run(joinLines({name, password}) + joinLines(lines), extra);
+  }
+
+  // The first login of an account whose password `chosen` another account chose: sets `own`.
+  void firstLogin(const std::string& name, const std::string& chosen,
+                  const std::string& own) const {
+    const ProgramResult result = run(joinLines({name, chosen, own, own}));
+    EXPECT_EQ("", result.err);
+    EXPECT_NE(std::string::npos, result.out.find(ConsoleTexts::prompt(name))) << result.out;
   }
 
   // Reads the files of `name` in `folder` (by default the one Config.ini names) with the

@@ -131,6 +131,26 @@ TEST_F(LineEditing, HistoryRecallsCommandsButNeverAPasswordLine) {
   EXPECT_EQ(0, installation_.run(joinLines({"root", "abcdef1"})).status);  // set once, kept
 }
 
+// changepassword's answers are neither shown nor kept: Up brings back its command line only.
+TEST_F(LineEditing, ChangepasswordKeepsItsAnswersOffTheScreenAndOutOfTheHistory) {
+  auto program = start();
+  ASSERT_TRUE(logIn(*program, "root", kRootPassword));
+  ASSERT_TRUE(answer(*program, "changepassword", msg::kAskCurrentPassword));
+  ASSERT_TRUE(answer(*program, kRootPassword, msg::kAskNewPassword));
+  ASSERT_TRUE(answer(*program, "newroot7", msg::kAskNewPasswordAgain));
+  ASSERT_TRUE(command(*program, "newroot7", msg::kSuccess));
+  ASSERT_TRUE(answer(*program, kUp, msg::kAskCurrentPassword));  // changepassword again
+  const size_t mark = program->screen().size();
+  program->type(kCtrlD);  // cancels it
+  ASSERT_TRUE(program->waitForAfter(mark, promptOf("root")) && program->waitUntilReadingKeys());
+  program->type(kCtrlD);
+  ASSERT_TRUE(program->waitForExit().exited);
+  for (const char* secret : {kRootPassword, "newroot7"}) {
+    EXPECT_EQ(std::string::npos, program->screen().find(secret)) << secret;
+  }
+  EXPECT_EQ(0, installation_.run(joinLines({"root", "newroot7"})).status);
+}
+
 // A line that the history may not keep comes back by no key: not a mistyped command (it may
 // hold a password anywhere), nor a killed line by Ctrl-Y.
 TEST_F(LineEditing, NoKeyRecallsALineThatMayHoldAPassword) {

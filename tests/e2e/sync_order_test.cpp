@@ -164,7 +164,7 @@ TEST_F(SyncOrder, EverySaveSyncsTheNewFileThenRenamesThenSyncsTheFolder) {
         "adduser bob0001 bobpw001 strong"}},
       {"alice01",
        "alicepw1",
-       {"adddir mail", "addpassword mail web01 secret9", "setmode strong",
+       {"adddir mail", "addpassword mail web01 secret9", "setmode strong\nalicepw2\nalicepw2",
         "delpassword mail web01\ny", "setmode unencrypted"}},
       {"root", kRootPassword, {"setpassword rootpw2", "deluser bob0001\nY", "deladmin adm0001\ny"}},
   };
@@ -178,7 +178,7 @@ TEST_F(SyncOrder, EverySaveSyncsTheNewFileThenRenamesThenSyncsTheFolder) {
   }
   // The login's password file, 5 data files, 3 pairs, 3 accounts (and Config.ini), 2 deletions.
   EXPECT_GE(renames, 25u);
-  EXPECT_EQ(texts_.loggedIn("alice01"), installation_.runAs("alice01", "alicepw1", {}).out);
+  EXPECT_EQ(texts_.loggedIn("alice01"), installation_.runAs("alice01", "alicepw2", {}).out);
 }
 
 }  // namespace

@@ -40,18 +40,19 @@ TEST_F(SessionOperations, HelpListsTheCommandsOfTheOperatorsRole) {
     int32_t role;
     Words words;
   } cases[] = {
-      {"alice01",
-       User,
-       {"dir", "seach", "password", "mode", "adddir", "addpassword", "deldir", "delpassword",
-        "setmode", "help", "exit", "quit", "genpassword", "copypassword", "editpassword",
-        "movepassword", "renamedir", "find", "otp"}},
+      {"alice01", User, {"dir",         "seach",        "password",     "mode",
+                         "adddir",      "addpassword",  "deldir",       "delpassword",
+                         "setmode",     "help",         "exit",         "quit",
+                         "genpassword", "copypassword", "editpassword", "movepassword",
+                         "renamedir",   "find",         "otp",          "changepassword"}},
       {"admin01",
        Administrator,
-       {"user", "mode", "adduser", "deluser", "setpassword", "help", "exit", "quit"}},
+       {"user", "mode", "adduser", "deluser", "setpassword", "help", "exit", "quit",
+        "changepassword"}},
       {"rooty01",
        SystemAdministrator,
        {"user", "mode", "addadmin", "adduser", "deladmin", "deluser", "setpassword", "help", "exit",
-        "quit"}},
+        "quit", "changepassword"}},
   };
   for (const Case& c : cases) {
     logIn(c.name, c.role);

@@ -522,7 +522,8 @@ TEST_F(BadInputFiles, RandomUserFiles) {
 // Mode strong: damaged sealed files and verifier files are refused as damage or as a wrong
 // password, and a login of a strong user writes nothing.
 TEST_F(BadInputFiles, RandomStrongUserFiles) {
-  expectSuccesses("root", kRootPassword, {"adduser erin001 erinpw01 strong"});
+  expectSuccesses("root", kRootPassword, {"adduser erin001 erinpw00 strong"});
+  installation_.firstLogin("erin001", "erinpw00", "erinpw01");
   expectSuccesses("erin001", "erinpw01",
                   {"adddir vault", "addpassword vault k1 keypw001 pin 4711"});
   for (const char* file : {"data/erin001.usr", "data/erin001.usrpas"}) {

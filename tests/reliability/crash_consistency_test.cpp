@@ -195,11 +195,18 @@ Script userScript(const ModelInstallation& start, size_t length) {
         writer.add("delpassword " + group.name + " " + account + "\ny\n");
         break;
       }
-      case 4:
-        // Another of the three modes; mode strong derives new keys at every change.
+      case 4: {
+        // Another of the three modes; into strong with a new password, and so new keys.
         me.mode = (me.mode + 1 + static_cast<int32_t>(writer.below(2))) % 3;
-        writer.add(std::string("setmode ") + modeName(static_cast<EncryptionMode>(me.mode)) + "\n");
+        const auto mode = static_cast<EncryptionMode>(me.mode);
+        std::string input = std::string("setmode ") + modeName(mode) + "\n";
+        if (mode == Strong) {
+          me.password = writer.password();
+          input += me.password + "\n" + me.password + "\n";
+        }
+        writer.add(input);
         break;
+      }
       case 5: {
         Group& group = groups[writer.withEntries(groups)];
         PasswordEntry& entry = group.entries[writer.below(group.entries.size())];

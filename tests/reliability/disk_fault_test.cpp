@@ -48,6 +48,7 @@ struct SaveCase {
   const char* operatorName;
   std::string input;                  // the command line, then the answers, one per line
   std::vector<const char*> question;  // the lines of a deletion's confirmation
+  std::vector<const char*> asked;     // questions answered on their own line (new passwords)
   std::string what() const { return input.substr(0, input.find('\n')); }
   std::string password() const {
     const std::string name = operatorName;
@@ -66,7 +67,8 @@ std::vector<SaveCase> allSaves() {
       {kStore, "alice01", "movepassword mail web02 bank", {}},
       {kStore, "alice01", "renamedir bank money", {}},
       {kAccount, "alice01", "setmode unencrypted", {}},
-      {kSealedAccount, "alice01", "setmode strong", {}},
+      {kSealedAccount, "alice01", "setmode strong\nalicepw2\nalicepw2", {},
+       {msg::kAskNewPassword, msg::kAskNewPasswordAgain}},
       {kAccount, "carol01", "setmode simple", {}},
       {kAccount, "root", "setpassword rootpw9", {}},
       {kAccount | kUserList, "root", "adduser dave001 davepw01 simple", {}},
@@ -151,6 +153,7 @@ class DiskFault : public ::testing::Test {
   std::string question(const SaveCase& save) {
     std::string text;
     for (const char* line : save.question) text += texts_.gbk(line) + "\n";
+    for (const char* asked : save.asked) text += texts_.gbk(asked);
     return text;
   }
 

@@ -47,9 +47,10 @@ class Completion : public SessionTest {
 TEST_F(Completion, CommandWordsOfTheOperatorsRole) {
   logInUser();
   expectCases({
-      {"", Words{"dir", "seach", "password", "mode", "adddir", "addpassword", "deldir",
-                 "delpassword", "setmode", "help", "exit", "quit", "genpassword", "copypassword",
-                 "editpassword", "movepassword", "renamedir", "find", "otp"}},
+      {"", Words{"dir",          "seach",     "password",    "mode",         "adddir",
+                 "addpassword",  "deldir",    "delpassword", "setmode",      "help",
+                 "exit",         "quit",      "genpassword", "copypassword", "editpassword",
+                 "movepassword", "renamedir", "find",        "otp",          "changepassword"}},
       {"add", {"adddir", "addpassword"}},
       {"  de", {"deldir", "delpassword"}},
       {"mo", {"mode", "movepassword"}},
@@ -60,7 +61,7 @@ TEST_F(Completion, CommandWordsOfTheOperatorsRole) {
   logIn("rooty01", SystemAdministrator);
   expectCases({
       {"", Words{"user", "mode", "addadmin", "adduser", "deladmin", "deluser", "setpassword",
-                 "help", "exit", "quit"}},
+                 "help", "exit", "quit", "changepassword"}},
       {"d", {"deladmin", "deluser"}},
   });
 }
@@ -129,6 +130,8 @@ TEST_F(Completion, UserNamesForAdministrators) {
       {"deluser alb", {"albert1"}},
       {"deladmin ", {"admin01"}},
       {"adduser bob0001 bobpw001 ", {"simple", "strong"}},
+      {"addadmin adm0001 admpw001 s", {"simple", "strong"}},
+      {"changepassword ", {"strong"}},
       {"adduser bob0001 ", {}},
       {"dir ", {}},  // not root's command
   });

@@ -225,8 +225,6 @@ TEST_F(DamagedUserTest, RootSeesAndDeletesADamagedUser) {
        }},
       {"no files at all", [&] { fs_.removeFile(data), fs_.removeFile(password); }},
       {"no password file", [&] { fs_.removeFile(password); }},
-      {"a strong header claiming an administrator",
-       [&] { strongDataOfRole("alice01", Administrator); }},
       {"a strong header claiming root's role",
        [&] { strongDataOfRole("alice01", SystemAdministrator); }},
       {"a strong header claiming the super administrator",

@@ -11,6 +11,7 @@
 #include "model/messages.h"
 #include "session_fixture.h"
 #include "storage/strong_format.h"
+#include "storage/strong_password_file.h"
 
 namespace vellumkeep {
 namespace {
@@ -22,7 +23,8 @@ class StrongSession : public InstalledSessionTest {
     EXPECT_EQ(ok(), run("adduser alice01 alicepw1 strong").out);
     EXPECT_EQ(ok(), run("adduser bobby01 bobbypw1 strong").out);
     restart();
-    logInWith("alice01\nalicepw1\n");
+    // Her first login replaces the password root chose.
+    logInWith("alice01\nalicepw1\nalicepw3\nalicepw3\n");
     run("adddir mail");
     run("addpassword mail web01 Webpw9xyz url mail.example.org note inbox7word");
     restart();
@@ -34,7 +36,7 @@ class StrongSession : public InstalledSessionTest {
 TEST_F(StrongSession, FilesAreSealedAndTheLoginOpensThem) {
   EXPECT_TRUE(isStrongFile(fileOf("alice01", ".usr")));
   EXPECT_TRUE(isStrongFile(fileOf("alice01", ".usrpas")));
-  logInWith("alice01\nalicepw1\n");
+  logInWith("alice01\nalicepw3\n");
   EXPECT_EQ(Strong, state().operatorAccount().mode);
   EXPECT_EQ(std::string(msg::kEntryAccount) + "\tweb01\n" + msg::kEntryPassword +
                 "\tWebpw9xyz\nurl:\tmail.example.org\nnote:\tinbox7word\n\n",
@@ -63,7 +65,7 @@ TEST_F(StrongSession, WrongPasswordAndDamageAreToldApart) {
     SCOPED_TRACE(what);
     restart();
     damage();
-    EXPECT_EQ(std::string(msg::kCorruptUserData) + "\n", attempt("alice01\nalicepw1\n").err);
+    EXPECT_EQ(std::string(msg::kCorruptUserData) + "\n", attempt("alice01\nalicepw3\n").err);
     EXPECT_EQ(nullptr, state().registry.findAccount("alice01"));
     writeFileDurably(fs_, data("alice01"), sealed);
   }
@@ -87,22 +89,139 @@ TEST_F(StrongSession, AnAdministratorSeesTheIdentityOnly) {
 // New keys with a new salt at every change of mode or password: the old files' key opens
 // nothing new, and every mode reads back the same store.
 TEST_F(StrongSession, ChangesOfModeReplaceTheKeys) {
-  logInWith("alice01\nalicepw1\n");
+  logInWith("alice01\nalicepw3\n");
   const std::string before = fileOf("alice01", ".usrpas");
   EXPECT_EQ(ok(), run("setmode strong").out);
   EXPECT_NE(before, fileOf("alice01", ".usrpas"));
-  for (const char* mode : {"simple", "unencrypted", "strong"}) {
-    EXPECT_EQ(ok(), run(std::string("setmode ") + mode).out) << mode;
+  // Back into strong from a reversible mode asks for a new password.
+  const std::string asked = std::string(msg::kAskNewPassword) + msg::kAskNewPasswordAgain;
+  const struct {
+    const char* mode;
+    const char* answers;
+    std::string questions;
+    const char* password;
+  } changes[] = {{"simple", "", "", "alicepw3"},
+                 {"unencrypted", "", "", "alicepw3"},
+                 {"strong", "alicepw4\nalicepw4\n", asked, "alicepw4"}};
+  for (const auto& change : changes) {
+    SCOPED_TRACE(change.mode);
+    EXPECT_EQ(change.questions + ok(),
+              run(std::string("setmode ") + change.mode, change.answers).out);
     restart();
-    logInWith("alice01\nalicepw1\n");
-    EXPECT_EQ("mail :\n\tweb01\n\n", run("dir mail").out) << mode;
+    logInWith(std::string("alice01\n") + change.password + "\n");
+    EXPECT_EQ("mail :\n\tweb01\n\n", run("dir mail").out);
   }
   EXPECT_TRUE(isStrongFile(fileOf("alice01", ".usr")));
 }
 
+// The first login of an account whose password root chose asks for a new one until it is set;
+// from then on root's choice is refused, and a copy of the files from before does not open
+// with the new password.
+TEST_F(StrongSession, TheFirstLoginReplacesThePasswordRootChose) {
+  const std::string oldData = fileOf("bobby01", ".usr");
+  const std::string oldPasswordFile = fileOf("bobby01", ".usrpas");
+  EXPECT_TRUE(readStrongPasswordFile(oldPasswordFile).chosenByOther);
+  EXPECT_THROW(logInWith("bobby01\nbobbypw1\nbobbypw2\n"), InputExhausted);
+  EXPECT_EQ(oldPasswordFile, fileOf("bobby01", ".usrpas"));
+  restart();
+  // Answers that differ, then root's choice again: each refused and asked again.
+  const SessionOutput first =
+      logInWith("bobby01\nbobbypw1\nbobbypw2\nbobbypw3\nbobbypw1\nbobbypw1\nbobbypw2\nbobbypw2\n");
+  EXPECT_EQ(std::string(msg::kNewPasswordsDiffer) + "\n" + msg::kSamePassword + "\n", first.err);
+  EXPECT_NE(std::string::npos, first.out.find(msg::kPasswordChosenByOther));
+  EXPECT_FALSE(readStrongPasswordFile(fileOf("bobby01", ".usrpas")).chosenByOther);
+  const std::pair<std::string, bool> logins[] = {{"bobbypw1", false}, {"bobbypw2", true}};
+  for (const auto& [password, opens] : logins) {
+    restart();
+    const SessionOutput again = attempt("bobby01\n" + password + "\n");
+    EXPECT_EQ(opens, again.out.find(msg::kLoginFailed) == std::string::npos) << password;
+    EXPECT_EQ(std::string::npos, again.out.find(msg::kPasswordChosenByOther)) << password;
+  }
+  writeFileDurably(fs_, data("bobby01"), oldData);
+  writeFileDurably(fs_, files().passwordFile("bobby01"), oldPasswordFile);
+  restart();
+  EXPECT_NE(std::string::npos, attempt("bobby01\nbobbypw2\n").out.find(msg::kLoginFailed));
+}
+
+// Every role changes its own password; a wrong current password, new answers that differ and
+// the current password again change nothing.
+TEST_F(StrongSession, EveryRoleChangesItsOwnPassword) {
+  logInAsRoot();
+  run("addadmin adm0001 admpw001 strong");
+  run("adduser carol01 carolpw1 simple");
+  restart();
+  logInWith("adm0001\nadmpw001\nadmpw002\nadmpw002\n");
+  const std::string asked =
+      std::string(msg::kAskCurrentPassword) + msg::kAskNewPassword + msg::kAskNewPasswordAgain;
+  const std::pair<std::string, std::string> accounts[] = {{"root", kRootPassword},
+                                                          {"adm0001", "admpw002"},
+                                                          {"alice01", "alicepw3"},
+                                                          {"carol01", "carolpw1"}};
+  for (const auto& [name, old] : accounts) {
+    SCOPED_TRACE(name);
+    const std::string fresh = name.substr(0, 5) + "new9";
+    restart();
+    logInWith(name + "\n" + old + "\n");
+    const int32_t mode = state().operatorAccount().mode;
+    const std::string before = fileOf(name, ".usrpas");
+    const std::pair<std::string, const char*> refusals[] = {
+        {"wrongpw9\n" + fresh + "\n" + fresh + "\n", msg::kLoginFailed},
+        {old + "\n" + fresh + "\nother99x\n", msg::kNewPasswordsDiffer},
+        {old + "\n" + old + "\n" + old + "\n", msg::kSamePassword}};
+    for (const auto& [answers, message] : refusals) {
+      EXPECT_EQ(failure(message), run("changepassword", answers).err);
+    }
+    EXPECT_EQ(before, fileOf(name, ".usrpas"));
+    EXPECT_EQ(asked + ok(), run("changepassword", old + "\n" + fresh + "\n" + fresh + "\n").out);
+    restart();
+    EXPECT_NE(std::string::npos, attempt(name + "\n" + old + "\n").out.find(msg::kLoginFailed));
+    restart();
+    logInWith(name + "\n" + fresh + "\n");
+    EXPECT_EQ(mode, state().operatorAccount().mode);
+  }
+}
+
+// Mode strong takes login passwords of up to 64 characters, the other modes 12; a move into
+// strong takes a new password, and a strong root still manages every user.
+TEST_F(StrongSession, StrongPasswordsMayBeLongerAndAMoveIntoStrongTakesANewOne) {
+  const std::string longest(64, 'k'), tooLong(65, 'k'), thirteen(13, 'k');
+  const auto twice = [](const std::string& password) { return password + "\n" + password + "\n"; };
+  logInAsRoot();
+  const std::string current = std::string(kRootPassword) + "\n";
+  const struct {
+    std::string line, answers;
+    const char* message;
+  } refusals[] = {
+      {"changepassword", current + twice(thirteen), msg::kPasswordTooLong},
+      {"changepassword strong", current + twice(tooLong), msg::kPasswordTooLong},
+      {"changepassword strong", current + twice(kRootPassword), msg::kSamePassword},
+      {"adduser dave001 " + thirteen + " simple", "", msg::kPasswordTooLong},
+  };
+  for (const auto& refusal : refusals) {
+    EXPECT_EQ(failure(refusal.message), run(refusal.line, refusal.answers).err) << refusal.line;
+  }
+  EXPECT_EQ("", run("changepassword strong", current + twice(longest)).err);
+  EXPECT_EQ(ok(), run("adduser dave001 " + longest.substr(0, 40) + " strong").out);
+  restart();
+  logInWith("root\n" + longest + "\n");
+  EXPECT_EQ(Strong, state().operatorAccount().mode);
+  EXPECT_TRUE(isStrongFile(fileOf("root", ".usr")));
+  EXPECT_NE(std::string::npos, run("user").out.find("dave001"));
+  EXPECT_EQ("", run("deluser bobby01", "Y\n").err);
+  EXPECT_FALSE(exists("bobby01", ".usr"));
+  // A password too long for the other modes' files keeps its owner in mode strong.
+  restart();
+  logInWith("alice01\nalicepw3\n");
+  run("changepassword", "alicepw3\n" + twice(longest));
+  EXPECT_EQ(failure(msg::kPasswordTooLong), run("setmode simple").err);
+  restart();
+  logInWith("alice01\n" + longest + "\n");
+  EXPECT_EQ(Strong, state().operatorAccount().mode);
+}
+
 // After adding, showing and deleting, no file holds a stored word or the user's password.
 TEST_F(StrongSession, NothingReadableReachesTheDisk) {
-  logInWith("alice01\nalicepw1\n");
+  logInWith("alice01\nalicepw3\n");
   run("addpassword mail shop01 Shoppw4xyz kind receipt8word");
   run("password mail shop01");
   run("delpassword mail shop01", "y\n");
@@ -112,8 +231,8 @@ TEST_F(StrongSession, NothingReadableReachesTheDisk) {
   ASSERT_TRUE(fs_.listFolder(files().dataPath, entries));
   for (const std::string& entry : entries) {
     const std::string text = contents(files().dataPath + entry);
-    for (const char* secret : {"alicepw1", "web01", "Webpw9xyz", "inbox7word", "mail.example",
-                               "shop01", "Shoppw4xyz", "receipt8word", "bank"}) {
+    for (const char* secret : {"alicepw1", "alicepw3", "web01", "Webpw9xyz", "inbox7word",
+                               "mail.example", "shop01", "Shoppw4xyz", "receipt8word", "bank"}) {
       EXPECT_EQ(std::string::npos, text.find(secret)) << entry << " holds " << secret;
     }
   }
