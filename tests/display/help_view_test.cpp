@@ -56,22 +56,5 @@ TEST(HelpView, QuestionsOfTheDialogueAreListedWithoutTheirTrailingBlank) {
             stream.str());
 }
 
-// Help says when the questions come: without words, always, on a move into strong, or as the
-// confirmation before the command runs.
-TEST(HelpView, TheQuestionsAreIntroducedByWhenTheyAreAsked) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"adddir", msg::kHelpAskedLabel},
-      {"changepassword", msg::kHelpAlwaysAskedLabel},
-      {"setmode", msg::kHelpAskedForStrongLabel},
-      {"deldir", msg::kHelpConfirmLabel},
-  };
-  for (const auto& [word, label] : cases) {
-    std::ostringstream stream;
-    ConsoleWriter out(stream, ConsoleEncoding::kUtf8);
-    printCommandHelp(out, *findCommand(word));
-    EXPECT_NE(std::string::npos, stream.str().find(std::string("\n") + label + "\n")) << word;
-  }
-}
-
 }  // namespace
 }  // namespace vellumkeep
