@@ -76,7 +76,8 @@ std::vector<std::string> passwordsOf(const std::string& name) {
       {"bob0001", {"bobpw001"}},
       {"adm0001", {"admpw001"}},
       {"dave001", {"davepw01"}},
-      {"adm0002", {"admpw002"}}};
+      {"adm0002", {"admpw002"}},
+      {"adm0003", {"admpw003"}}};
   return passwords.at(name);
 }
 
@@ -175,6 +176,7 @@ const Change kChanges[] = {
     {"eve0001", "delpassword vault k1\ny"},
     {"eve0001", "setmode simple"},
     {"root", "adduser fred001 fredpw01 strong"},
+    {"root", "addadmin adm0003 admpw003 strong"},
     {"root", "deluser eve0001\nY"},
     {"alice01", "editpassword mail web01 newpw99"},
     {"alice01", "editpassword mail web02\n\nY\nY\nurl\nw.example\nN"},
