@@ -131,15 +131,15 @@ inline constexpr CommandHelp kHelpMode = {
     "mode"};
 inline constexpr CommandHelp kHelpAddadmin = {
     "[用户名 密码 [simple|strong]]", "新建一个管理员",
-    "新建一个管理员账户，默认 simple 模式，写 strong 则为 strong 模式（推荐）。用户名和\n"
-    "密码均为 6 到 12 个字符，strong 模式的密码可到 64 个字符；strong 模式的账户第一次\n"
-    "登录时须设置自己的新密码。",
+    "新建一个管理员账户，默认 simple 模式，写 strong 则为 strong 模式（推荐）。\n"
+    "用户名和密码均为 6 到 12 个字符，strong 模式的密码可到 64 个字符；\n"
+    "strong 模式的账户第一次登录时须设置自己的新密码。",
     "addadmin admin01 adminpw1 strong"};
 inline constexpr CommandHelp kHelpAdduser = {
     "[用户名 密码 simple|strong]", "新建一个用户",
-    "新建一个用户账户。用户名和密码均为 6 到 12 个字符，strong 模式的密码可到 64 个字符；\n"
-    "加密模式写 simple 或 strong（推荐），之后可由该用户用 setmode 更改。strong 模式的\n"
-    "账户第一次登录时须设置自己的新密码。",
+    "新建一个用户账户。用户名和密码均为 6 到 12 个字符，strong 模式的密码可到 64 个\n"
+    "字符；加密模式写 simple 或 strong（推荐），之后可由该用户用 setmode 更改。\n"
+    "strong 模式的账户第一次登录时须设置自己的新密码。",
     "adduser alice01 alicepw1 strong"};
 inline constexpr CommandHelp kHelpAdddir = {
     "[分组]", "新建一个分组", "新建一个分组。询问分组名时，回答不能为空。", "adddir mail"};
@@ -164,20 +164,21 @@ inline constexpr CommandHelp kHelpDelpassword = {"分组 账号", "删除一条�
                                                  "delpassword mail alice@example.org"};
 inline constexpr CommandHelp kHelpSetmode = {
     "unencrypted|simple|strong", "更改数据文件的保存方式",
-    "以指定的模式重写你的数据文件和密码文件：unencrypted 为明文（密码文件也不加密），\n"
-    "simple 为简单编码，strong 用由你的密码派生的新密钥加密（推荐）。从另外两种模式改为\n"
-    "strong 时须设置新密码：旧密码以可还原的方式保存过，不能再用。",
+    "以指定的模式重写你的数据文件和密码文件：unencrypted 为明文（数据文件中的\n"
+    "登录密码也是明文），simple 为简单编码，strong 用由你的密码派生的新密钥\n"
+    "加密（推荐）。从另外两种模式改为 strong 时须设置新密码：旧密码以可还原的\n"
+    "方式保存过，不能再用。",
     "setmode strong"};
 inline constexpr CommandHelp kHelpSetpassword = {
     "新密码", "修改自己的登录密码",
-    "把你的登录密码改为新密码（6 到 12 个字符，strong 模式可到 64 个）。密码写在命令行上；\n"
-    "用 changepassword 则不会。",
+    "把你的登录密码改为新密码（6 到 12 个字符，strong 模式可到 64 个）。密码写在\n"
+    "命令行上；用 changepassword 则不会。",
     "setpassword newpass1"};
 inline constexpr CommandHelp kHelpChangepassword = {
     "[strong]", "修改自己的登录密码（不显示）",
-    "先询问当前密码，再询问两次新密码，输入均不显示，也不进入命令历史。新密码为 6 到\n"
-    "12 个字符，strong 模式可到 64 个，且不能与当前密码相同。带上 strong 时同时把你的\n"
-    "账户改为 strong 模式。",
+    "先询问当前密码，再询问两次新密码，输入均不显示，也不进入命令历史。新密码为\n"
+    "6 到 12 个字符，strong 模式可到 64 个，且不能与当前密码相同。带上 strong 时\n"
+    "同时把你的账户改为 strong 模式。",
     "changepassword strong"};
 inline constexpr CommandHelp kHelpHelp = {
     "[命令]", "列出可用的命令，或显示命令的说明",

@@ -46,9 +46,9 @@ enum SaveKinds : unsigned {
 struct SaveCase {
   unsigned kinds;
   const char* operatorName;
-  std::string input;                  // the command line, then the answers, one per line
-  std::vector<const char*> question;  // the lines of a deletion's confirmation
-  std::vector<const char*> asked;     // questions answered on their own line (new passwords)
+  std::string input;                    // the command line, then the answers, one per line
+  std::vector<const char*> question;    // the lines of a deletion's confirmation
+  std::vector<const char*> asked = {};  // questions answered on their own line (new passwords)
   std::string what() const { return input.substr(0, input.find('\n')); }
   std::string password() const {
     const std::string name = operatorName;

@@ -93,20 +93,23 @@ TEST_F(StrongSession, ChangesOfModeReplaceTheKeys) {
   const std::string before = fileOf("alice01", ".usrpas");
   EXPECT_EQ(ok(), run("setmode strong").out);
   EXPECT_NE(before, fileOf("alice01", ".usrpas"));
-  // Back into strong from a reversible mode asks for a new password.
+  // Back into strong from a reversible mode asks for a new password: the old one is refused.
   const std::string asked = std::string(msg::kAskNewPassword) + msg::kAskNewPasswordAgain;
   const struct {
     const char* mode;
     const char* answers;
     std::string questions;
+    const char* refusal;
     const char* password;
-  } changes[] = {{"simple", "", "", "alicepw3"},
-                 {"unencrypted", "", "", "alicepw3"},
-                 {"strong", "alicepw4\nalicepw4\n", asked, "alicepw4"}};
+  } changes[] = {{"simple", "", "", nullptr, "alicepw3"},
+                 {"unencrypted", "", "", nullptr, "alicepw3"},
+                 {"strong", "alicepw3\nalicepw3\n", asked, msg::kSamePassword, "alicepw3"},
+                 {"strong", "alicepw4\nalicepw4\n", asked, nullptr, "alicepw4"}};
   for (const auto& change : changes) {
     SCOPED_TRACE(change.mode);
-    EXPECT_EQ(change.questions + ok(),
-              run(std::string("setmode ") + change.mode, change.answers).out);
+    const SessionOutput result = run(std::string("setmode ") + change.mode, change.answers);
+    EXPECT_EQ(change.questions + (change.refusal ? "" : ok()), result.out);
+    EXPECT_EQ(change.refusal ? failure(change.refusal) : "", result.err);
     restart();
     logInWith(std::string("alice01\n") + change.password + "\n");
     EXPECT_EQ("mail :\n\tweb01\n\n", run("dir mail").out);
