@@ -24,7 +24,7 @@ struct ArgumentEntry {
 };
 
 // The first entry an operation pushes. Values are shared on purpose: mode and dir with named
-// groups both use 0, setmode and setpassword use 12 like delpassword.
+// groups both use 0, setmode, setpassword and changepassword use 12 like delpassword.
 enum LayoutCode : int32_t {
   kNamedGroupsLayout = 0,  // dir with group names
   kModesLayout = 0,
@@ -40,7 +40,7 @@ enum LayoutCode : int32_t {
   kDeleteUserLayout = 10,
   kDeleteGroupLayout = 11,
   kDeleteEntryLayout = 12,
-  kOwnAccountLayout = 12,   // setmode, setpassword
+  kOwnAccountLayout = 12,   // setmode, setpassword, changepassword
   kHelpLayout = 15,         // help alone: the commands the Operator may use
   kCommandHelpLayout = 16,  // help WORD
   kEndLayout = 17,          // exit, quit
