@@ -138,8 +138,11 @@ void writeShellSeeds(SeedWriter& seeds) {
               "2setmode unencrypted\nadddir plain\nsetmode simple\nsetmode other\nmode\n"
               "Dir\n\t dir\tmail\ndir a\\b\nseach a\\b\naddpassword a b\n");
   seeds.write("shell", "strong_modes",
-              "2setmode strong\nadddir vault\naddpassword vault k1 keypw1 pin 4711\n"
-              "delpassword vault k1\ny\nsetmode simple\nsetmode strong\ndir\n");
+              "2setmode strong\nalicepw2\nalicepw2\nadddir vault\naddpassword vault k1 keypw1 pin "
+              "4711\ndelpassword vault k1\ny\nsetmode simple\nsetmode strong\nx\ny\ndir\n");
+  seeds.write("shell", "password_changes",
+              "2changepassword\nalicepw1\nalicepw2\nalicepw2\nchangepassword strong\nalicepw2\n"
+              "alicepw3\nalicepw3\nchangepassword\nwrongpw1\na\na\n");
   seeds.write("shell", "user_everyday",
               "2editpassword mail alice@example.org newpw12\n"
               "editpassword mail alice@example.org\n\ny\ny\notp\nGEZDGNBV\nn\n"
@@ -148,6 +151,7 @@ void writeShellSeeds(SeedWriter& seeds) {
               "find pin\neditpassword money alice@example.org\nx:y\n");
   seeds.write("shell", "strong_accounts",
               "0adduser zed0001 zedpw001 strong\nuser\ndeluser zed0001\nY\n"
+              "addadmin yves001 yvespw01 strong\nchangepassword strong\nrootpw1\nrootpw2\nrootpw2\n"
               "adduser\nyan0001\nyanpw001\nstrong\n");
   seeds.write("shell", "bad_bytes", "2adddir \xd6\xd0\nadddir a\rb\ndeldir mail\n\0\nY\nadd"s);
 }
