@@ -146,33 +146,6 @@ TEST_F(EverydayCommands, EditpasswordWithAPasswordStaysOutOfTheHistory) {
   EXPECT_TRUE(holdsSecret(row, 3));
 }
 
-TEST_F(EverydayCommands, MovepasswordMovesToTheEndOfTheOtherGroup) {
-  EXPECT_EQ(ok(), run("movepassword mail web01 bank").out);
-  EXPECT_EQ(ok(), run("movepassword mail Web02 bank").out);
-  EXPECT_EQ(ok(), run("movepassword bank web01 mail").out);
-  EXPECT_EQ("mail :\n\tweb01\nbank :\n\tWeb02\n\n", run("dir mail bank").out);
-  EXPECT_EQ(entry("web01", "Secret9", "url:\tmail.example.org\nnote:\tPrimary\n"),
-            run("password mail web01").out);
-  const UserAccount& alice = state().operatorAccount();
-  EXPECT_EQ(1, findGroup(alice, "mail")->entryCount);
-  EXPECT_EQ(1, findGroup(alice, "bank")->entryCount);
-  EXPECT_EQ(ok(), run("movepassword bank Web02 work").out);
-  EXPECT_EQ("work :\n\tweb01\n\tWeb02\n\n", run("dir work").out);
-}
-
-TEST_F(EverydayCommands, RenamedirKeepsPlaceIdAndEntries) {
-  const int32_t id = findGroup(state().operatorAccount(), "bank")->id;
-  const int32_t lastId = state().operatorAccount().lastGroupId;
-  EXPECT_EQ(ok(), run("renamedir bank Money").out);
-  EXPECT_EQ("alice01 :\n\tmail\n\tMoney\n\twork\n\tkeys\n\n", run("dir").out);
-  EXPECT_EQ(id, findGroup(state().operatorAccount(), "Money")->id);
-  EXPECT_EQ(lastId, state().operatorAccount().lastGroupId);
-  EXPECT_EQ(ok(), run("renamedir mail post").out);
-  EXPECT_EQ("post :\n\tweb01\n\tWeb02\n\n", run("dir post").out);
-  EXPECT_EQ(failure(msg::kGroupMissing), run("dir mail").err);
-  EXPECT_EQ(ok(), run("renamedir Money bank").out);  // a name may be taken again
-}
-
 // One line per hit, in the order of dir; case is ignored in group names, accounts and info
 // words alike.
 TEST_F(EverydayCommands, FindMatchesAnyPartOfNamesAndWordsIgnoringCase) {
