@@ -45,11 +45,10 @@ void changeOwnAccount(ProgramState& state, int32_t mode, std::string password) {
   const int32_t oldMode = std::exchange(op.mode, mode);
   std::string oldPassword = std::exchange(op.password, std::move(password));
   try {
-    state.store.saveBothFiles(state.operatorAccount());
+    state.store.saveBothFiles(op);
   } catch (const std::runtime_error&) {
-    UserAccount& restored = state.operatorAccount();
-    restored.mode = oldMode;
-    restored.password = std::move(oldPassword);
+    op.mode = oldMode;
+    op.password = std::move(oldPassword);
     throw;
   }
 }
