@@ -158,7 +158,7 @@ Script userScript(const ModelInstallation& start, size_t length) {
     for (const Group& group : groups) anyEntry = anyEntry || !group.entries.empty();
     switch (
         writer.pick({groups.size() < 10 ? 3.0 : 0.5, groups.empty() ? 0.0 : 4.0,
-                     groups.size() > 2 ? 1.0 : 0.0, anyEntry ? 2.0 : 0.0, 1.5, anyEntry ? 1.5 : 0.0,
+                     groups.size() > 2 ? 2.0 : 0.0, anyEntry ? 2.0 : 0.0, 1.5, anyEntry ? 1.5 : 0.0,
                      anyEntry && groups.size() > 1 ? 1.5 : 0.0, groups.empty() ? 0.0 : 1.5})) {
       case 0: {
         const std::string group = writer.name("g");
@@ -272,11 +272,12 @@ Script rootScript(const ModelInstallation& start, size_t length) {
       default: {
         const size_t index = 1 + writer.below(others);
         const std::string name = state.names[index];
-        // deladmin takes administrators only; root's deluser takes either kind.
+        // deladmin takes administrators only; root's deluser takes either kind. deladmin is
+        // the likelier, so that enough kills cut it off on a fast machine as on a slow one.
         const bool administrator = state.accounts[name].role == Administrator;
         state.names.erase(state.names.begin() + static_cast<std::ptrdiff_t>(index));
         state.accounts.erase(name);
-        if (writer.below(2) == 0 || !administrator) {
+        if (!administrator || writer.below(4) == 0) {
           writer.add("deluser " + name + "\nY\n", "", name);
         } else {
           writer.add("deladmin " + name + "\ny\n", "", name);
