@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "commands/command_table.h"
 #include "model/messages.h"
 #include "session_fixture.h"
 #include "storage/account_text.h"
@@ -138,12 +137,6 @@ TEST_F(EverydayCommands, EditpasswordReplacesInPlace) {
     EXPECT_EQ(c.shown, run("password mail web01").out);
     EXPECT_EQ("mail :\n\tweb01\n\tWeb02\n\n", run("dir mail").out);  // its place kept
   }
-}
-
-TEST_F(EverydayCommands, EditpasswordWithAPasswordStaysOutOfTheHistory) {
-  const CommandRow& row = *findCommand("editpassword");
-  EXPECT_FALSE(holdsSecret(row, 2));
-  EXPECT_TRUE(holdsSecret(row, 3));
 }
 
 // One line per hit, in the order of dir; case is ignored in group names, accounts and info

@@ -109,10 +109,12 @@ TEST_F(ShellEditor, HistoryKeepsCommandLinesWithoutPasswords) {
              Step::line(" \t"), Step::line("setpassword abcdef1"), Step::line("addadmin"),
              Step::line("abc"), Step::line("adduser bob0001"), Step::line("addpassword mail bob"),
              Step::line("addpassword mail bob pw1"), Step::line("addpassword\tmail bob pw1 t c"),
+             Step::line("editpassword mail bob pw2"), Step::line("editpassword mail nobody"),
              Step::line("dir mail"), Step::line("Dir"),
              Step::line("addusr kim0001 kimpass1 strong"), Step::line("setpasword abcdef1"),
              Step::line("dir m\xc3\xa4il"), Step::line("deldir mail"), Step::line("n")});
-  EXPECT_EQ((Lines{"mode", "adddir", "addpassword mail bob", "dir mail", "deldir mail"}),
+  EXPECT_EQ((Lines{"mode", "adddir", "addpassword mail bob", "editpassword mail nobody",
+                   "dir mail", "deldir mail"}),
             editor_.remembered);
 }
 
